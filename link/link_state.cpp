@@ -1,0 +1,3 @@
+#include "link_state.h"
+
+LinkState g_link;

@@ -1,0 +1,225 @@
+// POSIX backend of the serial port: termios in place of the Win32 comm functions, with the same
+// exclusive open, line settings and time-outs.
+#include "serial_port.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/epoll.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+
+#include "port_names.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using std::chrono::milliseconds;
+
+// The time-outs a Win32 port gets (COMMTIMEOUTS), in milliseconds.
+constexpr int kReadIntervalMs = 100;
+constexpr int kReadPerByteMs = 5;
+constexpr int kReadConstantMs = 5;
+constexpr int kWritePerByteMs = 50;
+constexpr int kWriteConstantMs = 100;
+
+int Fd(const PortHandle& handle) { return static_cast<int>(handle.native()); }
+
+speed_t SpeedFor(int baudRate) {
+    switch (baudRate) {
+        case 50: return B50;
+        case 75: return B75;
+        case 110: return B110;
+        case 134: return B134;
+        case 150: return B150;
+        case 200: return B200;
+        case 300: return B300;
+        case 600: return B600;
+        case 1200: return B1200;
+        case 1800: return B1800;
+        case 2400: return B2400;
+        case 4800: return B4800;
+        case 9600: return B9600;
+        case 19200: return B19200;
+        case 38400: return B38400;
+        case 57600: return B57600;
+        case 115200: return B115200;
+        case 230400: return B230400;
+        case 460800: return B460800;
+        case 921600: return B921600;
+        default: return B0;
+    }
+}
+
+// 8N1 at the rate, raw bytes (no echo, no software flow control that would eat 0x11/0x13),
+// reads that never block on their own: ReadPort and WaitForInput do the timing.
+bool ConfigureLine(int fd, int baudRate) {
+    const speed_t speed = SpeedFor(baudRate);
+    termios settings{};
+    if (speed == B0 || tcgetattr(fd, &settings) != 0)
+        return false;
+    cfmakeraw(&settings);
+    settings.c_cflag &= ~(CSIZE | PARENB | CSTOPB);
+    settings.c_cflag |= CS8 | CLOCAL | CREAD;
+    settings.c_cc[VMIN] = 0;
+    settings.c_cc[VTIME] = 0;
+    if (cfsetispeed(&settings, speed) != 0 || cfsetospeed(&settings, speed) != 0)
+        return false;
+    if (tcsetattr(fd, TCSANOW, &settings) != 0)
+        return false;
+    // tcsetattr succeeds when any part of the change took; the rate must have.
+    termios applied{};
+    return tcgetattr(fd, &applied) == 0 && cfgetospeed(&applied) == speed;
+}
+
+void DropDtr(int fd) {
+    int dtr = TIOCM_DTR;
+    (void)ioctl(fd, TIOCMBIC, &dtr);  // a pseudo-terminal has no modem lines: not an error here
+}
+
+int QueuedBytes(int fd) {
+    int queued = 0;
+    return ioctl(fd, FIONREAD, &queued) == 0 ? queued : 0;
+}
+
+int RemainingMs(Clock::time_point deadline) {
+    const auto left = std::chrono::ceil<milliseconds>(deadline - Clock::now()).count();
+    return left > 0 ? static_cast<int>(left) : 0;
+}
+
+// Waits for the descriptor to become readable/writable, up to timeoutMs. Retries on signals.
+bool PollFor(int fd, short events, int timeoutMs) {
+    pollfd entry{fd, events, 0};
+    for (;;) {
+        const int ready = poll(&entry, 1, timeoutMs);
+        if (ready >= 0)
+            return ready > 0 && (entry.revents & events);
+        if (errno != EINTR)
+            return false;
+    }
+}
+
+}  // namespace
+
+std::string ComPortPath(int portNumber) { return ResolveComPort(portNumber, PortNameSources{}); }
+
+PortHandle OpenComPort(int portNumber, int baudRate) {
+    const std::string path = ComPortPath(portNumber);
+    if (path.empty())
+        return {};
+    // Non-blocking while opening so that a port waiting for carrier cannot hang us.
+    const int fd = open(path.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        return {};
+    // TIOCEXCL keeps other users out but not root; the lock keeps out every program that locks.
+    if (!isatty(fd) || ioctl(fd, TIOCEXCL) != 0 || flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        close(fd);
+        return {};
+    }
+    PortHandle handle(fd);
+    if (!ConfigureLine(fd, baudRate)) {
+        ClosePort(handle);
+        return {};
+    }
+    const int flags = fcntl(fd, F_GETFL);
+    if (flags >= 0)
+        (void)fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+    DropDtr(fd);
+    PurgePort(handle);
+    return handle;
+}
+
+void ClosePort(PortHandle& handle) {
+    if (!handle)
+        return;
+    const int fd = Fd(handle);
+    handle = PortHandle{};
+    // The exclusive flag belongs to the tty, not to our descriptor: clear it, or the next open
+    // fails while anyone else (a simulator, getty) still holds the device.
+    (void)ioctl(fd, TIOCNXCL);
+    close(fd);
+}
+
+void PurgePort(const PortHandle& handle) {
+    if (handle)
+        (void)tcflush(Fd(handle), TCIOFLUSH);
+}
+
+int WaitForInput(const PortHandle& handle, int count, int budgetMs) {
+    const auto deadline = Clock::now() + milliseconds(budgetMs > 0 ? budgetMs : 0);
+    if (!handle)
+        return 0;
+    const int fd = Fd(handle);
+    // Edge-triggered epoll wakes us at every arrival of new bytes, not only at the first: the
+    // wait costs no CPU while the line is silent and notices the last byte of a reply at once.
+    const int watcher = epoll_create1(EPOLL_CLOEXEC);
+    epoll_event interest{};
+    interest.events = EPOLLIN | EPOLLET;
+    const bool watching =
+        watcher >= 0 && epoll_ctl(watcher, EPOLL_CTL_ADD, fd, &interest) == 0;
+    int queued = QueuedBytes(fd);
+    while (queued < count) {
+        const int left = RemainingMs(deadline);
+        if (left == 0)
+            break;
+        if (watching) {
+            epoll_event event{};
+            if (epoll_wait(watcher, &event, 1, left) < 0 && errno != EINTR)
+                break;
+        } else if (!PollFor(fd, POLLIN, left)) {
+            break;
+        }
+        queued = QueuedBytes(fd);
+    }
+    if (watcher >= 0)
+        close(watcher);
+    return queued;
+}
+
+int WritePort(const PortHandle& handle, const uint8_t* bytes, int length) {
+    if (!handle || length <= 0)
+        return 0;
+    const int fd = Fd(handle);
+    const auto deadline = Clock::now() + milliseconds(kWritePerByteMs * length + kWriteConstantMs);
+    int written = 0;
+    while (written < length) {
+        const ssize_t n = write(fd, bytes + written, static_cast<size_t>(length - written));
+        if (n > 0) {
+            written += static_cast<int>(n);
+            continue;
+        }
+        if (n < 0 && errno != EINTR && errno != EAGAIN)
+            break;
+        if (!PollFor(fd, POLLOUT, RemainingMs(deadline)))
+            break;
+    }
+    return written;
+}
+
+int ReadPort(const PortHandle& handle, uint8_t* bytes, int length) {
+    if (!handle || length <= 0)
+        return 0;
+    const int fd = Fd(handle);
+    const auto total = Clock::now() + milliseconds(kReadPerByteMs * length + kReadConstantMs);
+    int got = 0;
+    while (got < length) {
+        const ssize_t n = read(fd, bytes + got, static_cast<size_t>(length - got));
+        if (n > 0) {
+            got += static_cast<int>(n);
+            continue;
+        }
+        if (n < 0 && errno != EINTR && errno != EAGAIN)
+            break;
+        // As on Win32: the interval time-out runs only once a byte has come, the total always.
+        int wait = RemainingMs(total);
+        if (got > 0 && wait > kReadIntervalMs)
+            wait = kReadIntervalMs;
+        if (wait == 0 || !PollFor(fd, POLLIN, wait))
+            break;
+    }
+    return got;
+}

@@ -1,0 +1,229 @@
+// tessaly-sim: the simulated sensor on a pseudo-terminal (or a real tty), so that the window, the
+// tests and the benchmarks have a faithful peer without hardware.
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/stat.h>
+#include <signal.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <string>
+#include <vector>
+
+#include "sensor_engine.h"
+#include "sim_options.h"
+
+namespace {
+
+int g_wakePipe[2] = {-1, -1};
+
+void OnSignal(int) {
+    const char byte = 0;
+    (void)!write(g_wakePipe[1], &byte, 1);
+}
+
+speed_t SpeedFor(int baud) {
+    switch (baud) {
+        case 1200: return B1200;
+        case 2400: return B2400;
+        case 4800: return B4800;
+        case 9600: return B9600;
+        default: return B19200;
+    }
+}
+
+int BaudOf(speed_t speed) {
+    static constexpr std::pair<speed_t, int> kRates[] = {
+        {B300, 300},     {B600, 600},     {B1200, 1200},   {B2400, 2400},     {B4800, 4800},
+        {B9600, 9600},   {B19200, 19200}, {B38400, 38400}, {B57600, 57600},   {B115200, 115200},
+    };
+    for (auto [s, baud] : kRates)
+        if (s == speed)
+            return baud;
+    return 0;
+}
+
+bool SetRaw(int fd, int baud) {
+    termios settings{};
+    if (tcgetattr(fd, &settings) != 0)
+        return false;
+    cfmakeraw(&settings);
+    settings.c_cflag |= CLOCAL | CREAD;
+    cfsetispeed(&settings, SpeedFor(baud));
+    cfsetospeed(&settings, SpeedFor(baud));
+    return tcsetattr(fd, TCSANOW, &settings) == 0;
+}
+
+// The rate the master's side of the line is set to: on a pseudo-terminal we read it from the tty
+// the client configured; on a real tty the hardware only hears its own rate.
+int BaudSeen(int termiosFd, bool realTty, int ownBaud) {
+    if (realTty)
+        return ownBaud;
+    termios settings{};
+    return tcgetattr(termiosFd, &settings) == 0 ? BaudOf(cfgetospeed(&settings)) : 0;
+}
+
+double NowS() {
+    timespec now{};
+    clock_gettime(CLOCK_REALTIME, &now);
+    return now.tv_sec + now.tv_nsec / 1e9;
+}
+
+void SleepUntil(std::chrono::steady_clock::time_point when) {
+    const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(when.time_since_epoch());
+    timespec target{static_cast<time_t>(ns.count() / 1000000000),
+                    static_cast<long>(ns.count() % 1000000000)};
+    while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &target, nullptr) == EINTR) {
+    }
+}
+
+void Log(FILE* log, double when, const FrameEvent& event) {
+    if (!log)
+        return;
+    std::fprintf(log, "{\"t\":%.6f,\"request\":\"%s\",\"baud\":%d,\"reply\":", when,
+                 Hex(event.request).c_str(), event.baudSeen);
+    if (event.reply)
+        std::fprintf(log, "\"%s\"}\n", Hex(*event.reply).c_str());
+    else
+        std::fprintf(log, "null}\n");
+    std::fflush(log);
+}
+
+struct Line {
+    int io = -1;          // where requests come in and replies go out
+    int termios = -1;     // where the client's line settings can be read
+    bool realTty = false;
+    std::string ptyPath;
+};
+
+bool OpenLine(const SimOptions& options, Line& line, std::string& error) {
+    if (!options.device.empty()) {
+        line.io = open(options.device.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+        line.termios = line.io;
+        line.realTty = true;
+        if (line.io < 0 || !SetRaw(line.io, options.sensor.baud)) {
+            error = options.device + ": " + std::strerror(errno);
+            return false;
+        }
+        return true;
+    }
+    line.io = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+    if (line.io < 0 || grantpt(line.io) != 0 || unlockpt(line.io) != 0) {
+        error = std::string("cannot create a pseudo-terminal: ") + std::strerror(errno);
+        return false;
+    }
+    line.ptyPath = ptsname(line.io);
+    // Holding the slave side open keeps the pseudo-terminal alive while clients open and close it;
+    // raw from the start, so a reply is never echoed back to us before a client has set the line.
+    line.termios = open(line.ptyPath.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    if (line.termios < 0 || !SetRaw(line.termios, options.sensor.baud)) {
+        error = line.ptyPath + ": " + std::strerror(errno);
+        return false;
+    }
+    return true;
+}
+
+bool MakeLink(const std::string& linkPath, const std::string& target, std::string& error) {
+    struct stat existing {};
+    if (lstat(linkPath.c_str(), &existing) == 0) {
+        if (!S_ISLNK(existing.st_mode)) {
+            error = linkPath + " exists and is not a symbolic link";
+            return false;
+        }
+        unlink(linkPath.c_str());
+    }
+    if (symlink(target.c_str(), linkPath.c_str()) != 0) {
+        error = linkPath + ": " + std::strerror(errno);
+        return false;
+    }
+    return true;
+}
+
+void Serve(const SimOptions& options, Line& line, FILE* log) {
+    SensorEngine engine(options.sensor);
+    pollfd watched[2] = {{line.io, POLLIN, 0}, {g_wakePipe[0], POLLIN, 0}};
+    uint8_t buffer[512];
+    for (;;) {
+        if (poll(watched, 2, -1) < 0) {
+            if (errno == EINTR)
+                continue;
+            return;
+        }
+        if (watched[1].revents)
+            return;
+        if (!(watched[0].revents & POLLIN))
+            continue;
+        const ssize_t n = read(line.io, buffer, sizeof buffer);
+        if (n <= 0) {
+            if (n < 0 && (errno == EINTR || errno == EAGAIN))
+                continue;
+            return;
+        }
+        const auto arrived = std::chrono::steady_clock::now();
+        const int baudSeen = BaudSeen(line.termios, line.realTty, engine.baud());
+        const int baudBefore = engine.baud();
+        for (const FrameEvent& event : engine.Receive(buffer, static_cast<size_t>(n), baudSeen, NowS())) {
+            Log(log, NowS(), event);
+            if (!event.reply)
+                continue;
+            auto sendAt = arrived + std::chrono::milliseconds(options.turnaroundMs);
+            if (options.wireTiming && baudSeen > 0) {
+                const double bits = 10.0 * (event.request.size() + event.reply->size());
+                sendAt += std::chrono::microseconds(static_cast<long>(bits * 1e6 / baudSeen));
+            }
+            SleepUntil(sendAt);
+            (void)!write(line.io, event.reply->data(), event.reply->size());
+        }
+        if (line.realTty && engine.baud() != baudBefore) {
+            tcdrain(line.io);
+            SetRaw(line.io, engine.baud());
+        }
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::string error;
+    const auto options = ParseSimOptions(std::vector<std::string>(argv + 1, argv + argc), error);
+    if (!options) {
+        if (error.empty()) {
+            std::fputs(kSimUsage, stdout);
+            return 0;
+        }
+        std::fprintf(stderr, "tessaly-sim: %s\n(try --help)\n", error.c_str());
+        return 2;
+    }
+    FILE* log = nullptr;
+    if (!options->logPath.empty() && !(log = std::fopen(options->logPath.c_str(), "a"))) {
+        std::fprintf(stderr, "tessaly-sim: %s: %s\n", options->logPath.c_str(), std::strerror(errno));
+        return 2;
+    }
+    Line line;
+    if (!OpenLine(*options, line, error) ||
+        (!options->linkPath.empty() && !MakeLink(options->linkPath, line.ptyPath, error))) {
+        std::fprintf(stderr, "tessaly-sim: %s\n", error.c_str());
+        return 1;
+    }
+    if (pipe2(g_wakePipe, O_CLOEXEC) != 0)
+        return 1;
+    struct sigaction action {};
+    action.sa_handler = OnSignal;
+    for (int sig : {SIGINT, SIGTERM, SIGHUP})
+        sigaction(sig, &action, nullptr);
+
+    std::printf("%s\n", line.realTty ? options->device.c_str() : line.ptyPath.c_str());
+    std::fflush(stdout);
+    Serve(*options, line, log);
+
+    if (!options->linkPath.empty())
+        unlink(options->linkPath.c_str());
+    if (log)
+        std::fclose(log);
+    return 0;
+}

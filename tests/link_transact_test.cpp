@@ -1,0 +1,97 @@
+// Transact against the simulated sensor on a pseudo-terminal, healthy and with each line fault.
+#include <gtest/gtest.h>
+
+#include <chrono>
+
+#include "exchange.h"
+#include "link_state.h"
+#include "registers.h"
+#include "support/sim_process.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+class TransactTest : public ::testing::Test {
+protected:
+    // Starts a sensor at address 1, 9600 baud, reading 12.3 A, with extra options, and opens it.
+    void Start(std::vector<std::string> options) {
+        options.insert(options.end(), {"--address", "1", "--current", "12.3"});
+        sim_ = std::make_unique<SimProcess>(options);
+        com_ = std::make_unique<ScopedComPort>(1, sim_->ptyPath());
+        g_link.port = OpenComPort(1, 9600);
+        ASSERT_TRUE(g_link.port);
+        g_link.lastReadWord = 777;
+    }
+    void TearDown() override {
+        ClosePort(g_link.port);
+        com_.reset();
+        sim_.reset();
+    }
+
+    std::unique_ptr<SimProcess> sim_;
+    std::unique_ptr<ScopedComPort> com_;
+};
+
+TEST_F(TransactTest, AcceptedReadSetsTheWord) {
+    Start({});
+    EXPECT_EQ(TransactRow(READ_MEASUREMENT, 1), 1);
+    EXPECT_EQ(g_link.lastReadWord, 123);
+    ASSERT_EQ(sim_->LogLines().size(), 1u);
+    EXPECT_EQ(LoggedRequest(sim_->LogLines()[0]), "01040000000131ca");
+}
+
+TEST_F(TransactTest, SevenByteWriteReplyIsAcceptedAndLeavesTheWord) {
+    Start({});
+    EXPECT_EQ(TransactRow(WRITE_TURNS, 1, 10), 1);
+    EXPECT_EQ(g_link.lastReadWord, 777);
+    EXPECT_EQ(TransactRow(READ_TURNS, 1), 1);
+    EXPECT_EQ(g_link.lastReadWord, 10);
+}
+
+// Every malformed reply fails and leaves the last word alone.
+TEST_F(TransactTest, FaultyRepliesFail) {
+    const struct {
+        const char* fault;
+        RegisterRow row;
+    } cases[] = {
+        {"--bad-crc", READ_MEASUREMENT},  {"--extra-byte", READ_MEASUREMENT},
+        {"--exception", READ_MEASUREMENT}, {"--echo-writes", ZERO},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.fault);
+        Start({c.fault});
+        EXPECT_EQ(Transact(1, c.row.function, c.row.reg, c.row.value, REPLY_LENGTH, SHORT_WAIT_MS), 0);
+        EXPECT_EQ(g_link.lastReadWord, 777);
+        EXPECT_EQ(sim_->Answered(), 1) << "the sensor did answer";
+        TearDown();
+    }
+}
+
+TEST_F(TransactTest, SilenceCostsTheBudgetPlusTheReadTimeout) {
+    Start({"--silent"});
+    for (int budget : {SHORT_WAIT_MS, LONG_WAIT_MS}) {
+        const auto start = Clock::now();
+        EXPECT_EQ(Transact(1, FUNCTION_READ, 0, 1, REPLY_LENGTH, budget), 0);
+        const double ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+        EXPECT_GE(ms, budget);
+        EXPECT_LT(ms, budget + 150) << "budget " << budget;
+    }
+    EXPECT_EQ(g_link.lastReadWord, 777);
+}
+
+TEST_F(TransactTest, ObserverSeesEachExchange) {
+    Start({"--bad-crc"});
+    std::vector<ExchangeRecord> seen;
+    SetExchangeObserver([&](const ExchangeRecord& r) { seen.push_back(r); });
+    Transact(1, FUNCTION_READ, 0, 1, REPLY_LENGTH, SHORT_WAIT_MS);
+    Transact(9, FUNCTION_READ, 0, 1, REPLY_LENGTH, 50);
+    SetExchangeObserver(nullptr);
+    ASSERT_EQ(seen.size(), 2u);
+    EXPECT_EQ(seen[0].outcome, ExchangeOutcome::BadCheck);
+    EXPECT_EQ(seen[0].reply.size(), 7u);
+    EXPECT_EQ(seen[1].outcome, ExchangeOutcome::NoReply);
+    EXPECT_EQ(seen[1].request[0], 9);
+}
+
+}  // namespace

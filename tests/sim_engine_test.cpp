@@ -1,0 +1,76 @@
+// The simulated sensor's frame engine, without a tty: who it answers, and when changes apply.
+#include <gtest/gtest.h>
+
+#include "exchange.h"
+#include "sensor_engine.h"
+#include "sim_options.h"
+
+namespace {
+
+std::vector<FrameEvent> Send(SensorEngine& sensor, int address, int function, int reg, int value,
+                             int baud, double now = 0) {
+    const auto request = BuildRequest(address, function, reg, value);
+    return sensor.Receive(request.data(), request.size(), baud, now);
+}
+
+bool Answers(SensorEngine& sensor, int address, int baud) {
+    const auto events = Send(sensor, address, 0x04, 0, 1, baud);
+    return events.size() == 1 && events[0].reply.has_value();
+}
+
+TEST(SensorEngine, AnswersOnlyItsAddressAtItsRate) {
+    SensorEngine sensor({.address = 3, .baud = 4800, .current = -0.5});
+    EXPECT_FALSE(Answers(sensor, 4, 4800));
+    EXPECT_FALSE(Answers(sensor, 3, 9600));
+    const auto events = Send(sensor, 3, 0x04, 0, 1, 4800);
+    ASSERT_TRUE(events[0].reply);
+    EXPECT_EQ(Hex(*events[0].reply).substr(0, 10), "0304028005");
+}
+
+TEST(SensorEngine, AddressAndBaudChangesApplyAfterTheReply) {
+    SensorEngine sensor({.address = 1, .baud = 9600});
+    const auto address = Send(sensor, 1, 0x06, 4, 12, 9600);
+    ASSERT_TRUE(address[0].reply);
+    EXPECT_EQ((*address[0].reply)[0], 1) << "the reply still comes from the old address";
+    EXPECT_FALSE(Answers(sensor, 1, 9600));
+    EXPECT_TRUE(Answers(sensor, 12, 9600));
+
+    ASSERT_TRUE(Send(sensor, 12, 0x06, 6, 19200, 9600)[0].reply);
+    EXPECT_FALSE(Answers(sensor, 12, 9600));
+    EXPECT_TRUE(Answers(sensor, 12, 19200));
+}
+
+TEST(SensorEngine, ZeroAndCalibrate) {
+    SensorEngine sensor({.current = 7.5});
+    ASSERT_TRUE(Send(sensor, 1, 0x06, 8, 0, 9600)[0].reply);
+    EXPECT_EQ(Hex(*Send(sensor, 1, 0x04, 0, 1, 9600)[0].reply).substr(6, 4), "0000");
+    EXPECT_EQ((*Send(sensor, 1, 0x06, 10, 0x3C96, 9600)[0].reply).size(), 7u);
+    EXPECT_EQ((*Send(sensor, 1, 0x06, 10, 0x1234, 9600)[0].reply)[1], 0x86) << "exception";
+}
+
+TEST(SensorEngine, NoiseBeforeAFrameIsSkipped) {
+    SensorEngine sensor({});
+    const uint8_t noise[] = {0xFF, 0x00, 0x13};
+    EXPECT_TRUE(sensor.Receive(noise, 3, 9600, 0).empty());
+    const auto request = BuildRequest(1, 0x04, 0, 1);
+    const auto events = sensor.Receive(request.data(), request.size(), 9600, 0.001);
+    ASSERT_EQ(events.size(), 1u);
+    EXPECT_TRUE(events[0].reply);
+}
+
+TEST(SimOptions, BadOptionsAreRefused) {
+    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+             {"--bogus"}, {"--baud", "9601"}, {"--address", "256"}, {"--address"},
+             {"--drop-every", "0"}, {"--current", "lots"}}) {
+        std::string error;
+        EXPECT_FALSE(ParseSimOptions(args, error));
+        EXPECT_FALSE(error.empty()) << args[0];
+    }
+    std::string error;
+    const auto options = ParseSimOptions({"--address", "0x10", "--sine", "2:10", "--wire-timing"}, error);
+    ASSERT_TRUE(options) << error;
+    EXPECT_EQ(options->sensor.address, 16);
+    EXPECT_TRUE(options->wireTiming);
+}
+
+}  // namespace

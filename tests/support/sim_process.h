@@ -1,0 +1,44 @@
+// Runs tessaly-sim on its own pseudo-terminal for a test, and maps a COM number to it.
+#pragma once
+
+#include <sys/types.h>
+
+#include <string>
+#include <vector>
+
+class SimProcess {
+public:
+    // Starts the simulator with these options, plus a log in a fresh temporary folder.
+    explicit SimProcess(const std::vector<std::string>& options);
+    ~SimProcess();
+    SimProcess(const SimProcess&) = delete;
+    SimProcess& operator=(const SimProcess&) = delete;
+
+    const std::string& ptyPath() const { return ptyPath_; }
+    // The JSON lines the simulator logged so far, one per request it saw.
+    std::vector<std::string> LogLines() const;
+    // Lines that carried a reply / none.
+    int Answered() const;
+    int Unanswered() const;
+    void Stop();
+
+private:
+    pid_t pid_ = -1;
+    std::string dir_;
+    std::string logPath_;
+    std::string ptyPath_;
+};
+
+// Points TESSALY_COMn at a path for the life of the object.
+class ScopedComPort {
+public:
+    ScopedComPort(int portNumber, const std::string& path);
+    ~ScopedComPort();
+
+private:
+    std::string name_;
+};
+
+// The request hex of a log line ("0104000000...").
+std::string LoggedRequest(const std::string& line);
+int LoggedBaud(const std::string& line);
