@@ -74,7 +74,9 @@ int Transact(int address, int function, int reg, int value, int replyLength, int
     WritePort(g_link.port, request.data(), REQUEST_LENGTH);
     const int queued = WaitForInput(g_link.port, replyLength, budgetMs);
     uint8_t reply[kLongestReply] = {};
-    const int got = ReadPort(g_link.port, reply, replyLength);
+    // A short wait already decides the exchange: the reply needs exactly replyLength bytes queued,
+    // so sitting out the read time-out for late bytes could only cost time. Take what is there.
+    const int got = ReadPort(g_link.port, reply, queued < replyLength ? queued : replyLength);
     const ExchangeOutcome outcome = JudgeReply(reply, got, queued, replyLength);
     if (const ExchangeObserver& observer = Observer())
         observer({request, std::vector<uint8_t>(reply, reply + got), queued, outcome});

@@ -1,0 +1,30 @@
+// Small helpers shared by the benchmarks: timing, medians, CPU time.
+#pragma once
+
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <chrono>
+#include <vector>
+
+using BenchClock = std::chrono::steady_clock;
+
+inline double MsBetween(BenchClock::time_point a, BenchClock::time_point b) {
+    return std::chrono::duration<double, std::milli>(b - a).count();
+}
+
+inline double Median(std::vector<double> values) {
+    if (values.empty())
+        return 0;
+    std::sort(values.begin(), values.end());
+    const size_t mid = values.size() / 2;
+    return values.size() % 2 ? values[mid] : (values[mid - 1] + values[mid]) / 2;
+}
+
+// CPU seconds this process has used, user and system.
+inline double CpuSeconds(int who = RUSAGE_SELF) {
+    rusage usage{};
+    getrusage(who, &usage);
+    return usage.ru_utime.tv_sec + usage.ru_utime.tv_usec / 1e6 + usage.ru_stime.tv_sec +
+           usage.ru_stime.tv_usec / 1e6;
+}

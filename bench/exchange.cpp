@@ -1,0 +1,62 @@
+// One read of register 0 through Transact against libmodbus's modbus_read_input_registers on the
+// same simulated line with wire timing, alternating, at 9600 and 19200 baud.
+#include <modbus.h>
+
+#include <cstdio>
+#include <string>
+
+#include "bench_util.h"
+#include "exchange.h"
+#include "link_state.h"
+#include "registers.h"
+#include "support/sim_process.h"
+
+namespace {
+
+constexpr int kReads = 200;
+constexpr int kTurnaroundMs = 1;
+
+
+}  // namespace
+
+int main() {
+    std::printf("exchange: %d reads of register 0 per rate, ours and libmodbus alternating\n", kReads);
+    std::printf("%6s %10s %12s %16s %8s %s\n", "baud", "wire ms", "ours ms", "libmodbus ms", "ratio",
+                "ours - (wire + turnaround)");
+    for (int baud : {9600, 19200}) {
+        SimProcess sim({"--address", "1", "--baud", std::to_string(baud), "--current", "12.3",
+                        "--wire-timing", "--turnaround-ms", std::to_string(kTurnaroundMs)});
+        ScopedComPort com(1, sim.ptyPath());
+        std::vector<double> ours, theirs;
+        int ourFailures = 0, theirFailures = 0;
+        for (int i = 0; i < kReads; ++i) {
+            g_link.port = OpenComPort(1, baud);
+            auto start = BenchClock::now();
+            ourFailures += TransactRow(READ_MEASUREMENT, 1) != 1;
+            ours.push_back(MsBetween(start, BenchClock::now()));
+            ClosePort(g_link.port);
+
+            modbus_t* peer = modbus_new_rtu(sim.ptyPath().c_str(), baud, 'N', 8, 1);
+            modbus_set_slave(peer, 1);
+            uint16_t word = 0;
+            if (modbus_connect(peer) == 0) {
+                start = BenchClock::now();
+                theirFailures += modbus_read_input_registers(peer, 0, 1, &word) != 1;
+                theirs.push_back(MsBetween(start, BenchClock::now()));
+                modbus_close(peer);
+            } else {
+                ++theirFailures;
+            }
+            modbus_free(peer);
+        }
+        const double wire = 15 * 10 * 1000.0 / baud;
+        const double ourMedian = Median(ours), theirMedian = Median(theirs);
+        std::printf("%6d %10.3f %12.3f %16.3f %8.3f %+.3f ms%s\n", baud, wire, ourMedian, theirMedian,
+                    theirMedian > 0 ? ourMedian / theirMedian : 0.0, ourMedian - wire - kTurnaroundMs,
+                    ourFailures || theirFailures ? "  (failures!)" : "");
+        if (ourFailures || theirFailures)
+            std::printf("       failures: ours %d, libmodbus %d\n", ourFailures, theirFailures);
+    }
+    std::printf("goals: ratio <= 1.02; ours within 0.5 ms of wire + turnaround (%d ms)\n", kTurnaroundMs);
+    return 0;
+}
