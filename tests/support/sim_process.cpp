@@ -77,10 +77,26 @@ int SimProcess::Unanswered() const {
 
 ScopedComPort::ScopedComPort(int portNumber, const std::string& path)
     : name_("TESSALY_COM" + std::to_string(portNumber)) {
+    if (const char* old = std::getenv(name_.c_str())) {
+        hadValue_ = true;
+        previous_ = old;
+    }
     setenv(name_.c_str(), path.c_str(), 1);
 }
 
-ScopedComPort::~ScopedComPort() { unsetenv(name_.c_str()); }
+ScopedComPort::~ScopedComPort() {
+    if (hadValue_)
+        setenv(name_.c_str(), previous_.c_str(), 1);
+    else
+        unsetenv(name_.c_str());
+}
+
+void IsolateComPorts() {
+    for (int n = 1; n <= 10; ++n) {
+        const std::string name = "TESSALY_COM" + std::to_string(n);
+        setenv(name.c_str(), ("/nonexistent/tessaly-com" + std::to_string(n)).c_str(), 1);
+    }
+}
 
 namespace {
 std::string Field(const std::string& line, const std::string& key) {

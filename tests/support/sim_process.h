@@ -29,15 +29,23 @@ private:
     std::string ptyPath_;
 };
 
-// Points TESSALY_COMn at a path for the life of the object.
+// Points TESSALY_COMn at a path for the life of the object, then restores what was there.
 class ScopedComPort {
 public:
     ScopedComPort(int portNumber, const std::string& path);
     ~ScopedComPort();
+    ScopedComPort(const ScopedComPort&) = delete;
+    ScopedComPort& operator=(const ScopedComPort&) = delete;
 
 private:
     std::string name_;
+    bool hadValue_ = false;
+    std::string previous_;
 };
+
+// Points every COM1..COM10 at a path that does not exist, so that no test reaches the machine's
+// own serial ports; tests then map the ports they use.
+void IsolateComPorts();
 
 // The request hex of a log line ("0104000000...").
 std::string LoggedRequest(const std::string& line);

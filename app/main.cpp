@@ -1,0 +1,11 @@
+// tessaly: the operator window for the KORVAN Hall-effect DC current sensor.
+#include <QApplication>
+
+#include "sensor_app.h"
+
+int main(int argc, char** argv) {
+    QApplication application(argc, argv);
+    ConfigureApplication();
+    CSensorApp app;
+    return app.InitInstance() ? application.exec() : 0;
+}

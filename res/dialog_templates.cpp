@@ -1,0 +1,92 @@
+#include "dialog_templates.h"
+
+#include "resource.h"
+
+namespace {
+
+using namespace style;
+using K = ControlKind;
+
+constexpr uint32_t kLabel = Child | Visible | Group;  // SS_LEFT is 0
+constexpr uint32_t kCentred = Child | Visible | Group | StaticCenter;
+constexpr uint32_t kList = Child | Visible | ComboDropDownList | VScroll | TabStop;
+constexpr uint32_t kEdit = Child | Visible | EditCenter | EditAutoHScroll | Border | TabStop;
+constexpr uint32_t kCheck = Child | Visible | ButtonAutoCheckBox | TabStop;
+constexpr uint32_t kButton = Child | Visible | TabStop;  // BS_PUSHBUTTON is 0
+constexpr uint32_t kFrame = Child | Visible | ButtonGroupBox;
+
+constexpr ControlTemplate kSensorControls[] = {
+    {IDC_STATIC, K::Label, kLabel, "串口号：", {14, 15, 33, 8}},
+    {IDC_PORT, K::DropDownList, kList, "", {59, 12, 48, 138}},
+    {IDC_STATIC, K::Label, kLabel, "波特率：", {151, 15, 33, 8}},
+    {IDC_BAUD, K::DropDownList, kList, "", {187, 12, 58, 91}},
+    {IDC_STATIC, K::Label, kLabel, "地址：", {292, 14, 25, 8}},
+    {IDC_ADDRESS, K::EditBox, kEdit, "", {325, 12, 47, 14}},
+    {IDC_STATIC, K::GroupBox, kFrame, "", {7, 2, 373, 29}},
+    {IDC_SCAN_1200, K::CheckBox, kCheck, "1200", {65, 37, 32, 10}},
+    {IDC_SCAN_2400, K::CheckBox, kCheck, "2400", {104, 37, 32, 10}},
+    {IDC_SCAN_4800, K::CheckBox, kCheck, "4800", {145, 37, 32, 10}},
+    {IDC_SCAN_9600, K::CheckBox, kCheck, "9600", {189, 37, 32, 10}},
+    {IDC_SEARCH, K::PushButton, kButton, "搜索", {99, 50, 26, 14}},
+    {IDC_STATIC, K::Label, kLabel, "波特率范围：", {13, 38, 49, 8}},
+    {IDC_STATIC, K::Label, kLabel, "地址范围  ：", {237, 37, 51, 8}},
+    {IDC_SCAN_FROM, K::EditBox, kEdit, "", {298, 34, 22, 14}},
+    {IDC_STATIC, K::Label, kLabel, "--", {321, 37, 9, 8}},
+    {IDC_SCAN_TO, K::EditBox, kEdit, "", {331, 34, 22, 14}},
+    {IDC_SEARCH_RESULT, K::CentredText, kCentred, "搜索结果", {172, 53, 160, 8}},
+    {IDC_STATIC, K::GroupBox, kFrame, "", {7, 26, 373, 44}},
+    {IDC_STATIC, K::Label, kLabel, "地址：", {14, 79, 25, 8}},
+    {IDC_NEW_ADDRESS, K::EditBox, kEdit, "", {39, 76, 27, 14}},
+    {IDC_SET_ADDRESS, K::PushButton, kButton, "设置", {73, 75, 26, 14}},
+    {IDC_STATIC, K::Label, kLabel, "波特率：", {109, 79, 33, 8}},
+    {IDC_NEW_BAUD, K::DropDownList, kList, "", {142, 75, 45, 76}},
+    {IDC_SET_BAUD, K::PushButton, kButton, "设置", {190, 75, 26, 14}},
+    {IDC_STATIC, K::GroupBox, kFrame, "", {7, 64, 373, 32}},
+    {IDC_STATIC, K::Label, kLabel, "原边线圈匝数:", {226, 79, 53, 8}},
+    {IDC_TURNS, K::EditBox, kEdit, "", {283, 76, 27, 15}},
+    {IDC_STATIC, K::GroupBox, kFrame, "", {7, 90, 373, 31}},
+    {IDC_STATIC, K::Label, kLabel, "采集周期：", {15, 103, 41, 8}},
+    {IDC_PERIOD, K::EditBox, kEdit, "", {58, 100, 28, 14}},
+    {IDC_STATIC, K::Label, kLabel, "ms", {89, 102, 9, 8}},
+    {IDC_STATIC, K::Label, kLabel, "成功：", {107, 102, 25, 8}},
+    {IDC_OK_COUNT, K::CentredText, kCentred, "0", {132, 102, 27, 8}},
+    {IDC_STATIC, K::Label, kLabel, "次", {163, 102, 9, 8}},
+    {IDC_STATIC, K::Label, kLabel, "失败：", {185, 102, 25, 8}},
+    {IDC_FAIL_COUNT, K::CentredText, kCentred, "0", {210, 102, 27, 8}},
+    {IDC_STATIC, K::Label, kLabel, "次", {241, 102, 9, 8}},
+    {IDC_ACQUIRE, K::PushButton, kButton, "采集", {262, 100, 29, 14}},
+    {IDC_STATIC, K::Label, kLabel, "电流值:", {304, 102, 29, 8}},
+    {IDC_CURRENT, K::EditBox, kEdit, "", {335, 99, 40, 14}},
+    {IDC_STATIC, K::GroupBox, kFrame, "", {7, 116, 373, 35}},
+    {IDC_SET_TURNS, K::PushButton, kButton, "设置", {316, 76, 30, 15}},
+    {IDC_READ_TURNS, K::PushButton, kButton, "读取", {350, 74, 27, 17}},
+    {IDC_ZERO, K::PushButton, kButton, "调零", {128, 128, 50, 14}},
+    {IDC_CALIBRATE, K::PushButton, kButton | Disabled, "较机", {198, 128, 50, 14}},
+};
+
+constexpr ControlTemplate kAboutControls[] = {
+    {IDC_STATIC, K::Icon, Child | Visible | StaticIcon, "", {11, 17, 20, 20}},
+    {IDC_STATIC, K::Label, Child | Visible | StaticNoPrefix | Group, "Tessaly 1.0 版", {40, 10, 119, 8}},
+    {IDC_STATIC, K::Label, Child | Visible | Group, "版权所有 (C) 2026 Tessaly", {40, 25, 119, 8}},
+    {IDOK, K::PushButton, Child | Visible | ButtonDefPush | Group | TabStop, "确定", {178, 7, 50, 14}},
+};
+
+constexpr const char* kPorts[] = {"COM1", "COM2", "COM3", "COM4", "COM5",
+                                  "COM6", "COM7", "COM8", "COM9", "COM10"};
+constexpr const char* kRates[] = {"1200", "2400", "4800", "9600", "19200"};
+
+}  // namespace
+
+const DialogTemplate kSensorDialog = {
+    IDD_SENSOR_DIALOG, "KORVAN霍尔直流电流传感器(发行版)", {0, 0, 387, 158}, "宋体", 9, kSensorControls};
+
+const DialogTemplate kAboutBox = {IDD_ABOUTBOX, "关于 Tessaly", {0, 0, 235, 55}, "宋体", 9, kAboutControls};
+
+std::span<const char* const> ComboItems(int controlId) {
+    switch (controlId) {
+        case IDC_PORT: return kPorts;
+        case IDC_BAUD:
+        case IDC_NEW_BAUD: return kRates;
+        default: return {};
+    }
+}

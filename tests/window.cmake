@@ -1,0 +1,19 @@
+# Qt tests of the window and its operations, under the offscreen platform.
+function(tessaly_qt_test name)
+  cmake_parse_arguments(T "" "" "LABELS;SOURCES" ${ARGN})
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE tessaly_operations tessaly_test_support Qt6::Test)
+  add_test(NAME ${name} COMMAND ${name})
+  set_tests_properties(${name} PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" LABELS "${T_LABELS}")
+endfunction()
+
+tessaly_qt_test(test_window SOURCES window_test.cpp)
+
+# One look at a real X window: it maps with its caption and its size.
+find_program(XVFB_RUN xvfb-run)
+add_executable(test_window_x11 window_x11_test.cpp)
+target_link_libraries(test_window_x11 PRIVATE tessaly_operations tessaly_test_support Qt6::Test)
+if(XVFB_RUN)
+  add_test(NAME test_window_x11 COMMAND ${XVFB_RUN} -a -s "-screen 0 800x600x24" $<TARGET_FILE:test_window_x11>)
+  set_tests_properties(test_window_x11 PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=xcb" LABELS "x11")
+endif()

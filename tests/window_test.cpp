@@ -1,0 +1,293 @@
+// The main window and the About box: layout, initial state, locking groups, keys, system
+// commands. Expected values come from the window's published template (dialog units converted
+// with Win32's rounding by hand), not from the code under test.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QTimer>
+
+#include "about_dlg.h"
+#include "dialog_builder.h"
+#include "resource.h"
+#include "support/sim_process.h"
+#include "support/window_support.h"
+
+namespace {
+
+struct ExpectedControl {
+    int id;
+    const char* kind;
+    const char* text;
+    QRect pixels;  // with 6 x 12 base units; drop-down lists closed
+};
+
+const ExpectedControl kExpected[] = {
+    {IDC_STATIC, "QLabel", "串口号：", {21, 23, 50, 12}},
+    {IDC_PORT, "QComboBox", "", {89, 18, 72, 20}},
+    {IDC_STATIC, "QLabel", "波特率：", {227, 23, 49, 12}},
+    {IDC_BAUD, "QComboBox", "", {281, 18, 87, 20}},
+    {IDC_STATIC, "QLabel", "地址：", {438, 21, 38, 12}},
+    {IDC_ADDRESS, "QLineEdit", "", {488, 18, 70, 21}},
+    {IDC_STATIC, "", "", {11, 3, 559, 44}},
+    {IDC_SCAN_1200, "QCheckBox", "1200", {98, 56, 48, 15}},
+    {IDC_SCAN_2400, "QCheckBox", "2400", {156, 56, 48, 15}},
+    {IDC_SCAN_4800, "QCheckBox", "4800", {218, 56, 48, 15}},
+    {IDC_SCAN_9600, "QCheckBox", "9600", {284, 56, 48, 15}},
+    {IDC_SEARCH, "QPushButton", "搜索", {149, 75, 39, 21}},
+    {IDC_STATIC, "QLabel", "波特率范围：", {20, 57, 73, 12}},
+    {IDC_STATIC, "QLabel", "地址范围  ：", {356, 56, 76, 12}},
+    {IDC_SCAN_FROM, "QLineEdit", "", {447, 51, 33, 21}},
+    {IDC_STATIC, "QLabel", "--", {482, 56, 13, 12}},
+    {IDC_SCAN_TO, "QLineEdit", "", {497, 51, 33, 21}},
+    {IDC_SEARCH_RESULT, "QLabel", "搜索结果", {258, 80, 240, 12}},
+    {IDC_STATIC, "", "", {11, 39, 559, 66}},
+    {IDC_STATIC, "QLabel", "地址：", {21, 119, 38, 12}},
+    {IDC_NEW_ADDRESS, "QLineEdit", "", {59, 114, 40, 21}},
+    {IDC_SET_ADDRESS, "QPushButton", "设置", {110, 113, 39, 21}},
+    {IDC_STATIC, "QLabel", "波特率：", {164, 119, 49, 12}},
+    {IDC_NEW_BAUD, "QComboBox", "", {213, 113, 68, 20}},
+    {IDC_SET_BAUD, "QPushButton", "设置", {285, 113, 39, 21}},
+    {IDC_STATIC, "", "", {11, 96, 559, 48}},
+    {IDC_STATIC, "QLabel", "原边线圈匝数:", {339, 119, 80, 12}},
+    {IDC_TURNS, "QLineEdit", "", {425, 114, 40, 23}},
+    {IDC_STATIC, "", "", {11, 135, 559, 47}},
+    {IDC_STATIC, "QLabel", "采集周期：", {23, 155, 61, 12}},
+    {IDC_PERIOD, "QLineEdit", "", {87, 150, 42, 21}},
+    {IDC_STATIC, "QLabel", "ms", {134, 153, 13, 12}},
+    {IDC_STATIC, "QLabel", "成功：", {161, 153, 37, 12}},
+    {IDC_OK_COUNT, "QLabel", "0", {198, 153, 41, 12}},
+    {IDC_STATIC, "QLabel", "次", {245, 153, 13, 12}},
+    {IDC_STATIC, "QLabel", "失败：", {278, 153, 37, 12}},
+    {IDC_FAIL_COUNT, "QLabel", "0", {315, 153, 41, 12}},
+    {IDC_STATIC, "QLabel", "次", {362, 153, 13, 12}},
+    {IDC_ACQUIRE, "QPushButton", "采集", {393, 150, 44, 21}},
+    {IDC_STATIC, "QLabel", "电流值:", {456, 153, 44, 12}},
+    {IDC_CURRENT, "QLineEdit", "", {503, 149, 60, 21}},
+    {IDC_STATIC, "", "", {11, 174, 559, 53}},
+    {IDC_SET_TURNS, "QPushButton", "设置", {474, 114, 45, 23}},
+    {IDC_READ_TURNS, "QPushButton", "读取", {525, 111, 41, 26}},
+    {IDC_ZERO, "QPushButton", "调零", {192, 192, 75, 21}},
+    {IDC_CALIBRATE, "QPushButton", "较机", {297, 192, 75, 21}},
+};
+
+QString TextOf(QWidget* widget) {
+    if (auto* label = qobject_cast<QLabel*>(widget))
+        return label->text();
+    if (auto* button = qobject_cast<QAbstractButton*>(widget))
+        return button->text();
+    if (auto* edit = qobject_cast<QLineEdit*>(widget))
+        return edit->text();
+    if (auto* list = qobject_cast<QComboBox*>(widget))
+        return list->currentText();
+    return {};
+}
+
+const int kAcquireGroup[] = {IDC_SET_TURNS, IDC_READ_TURNS, IDC_NEW_BAUD, IDC_SCAN_9600, IDC_SCAN_4800, IDC_SCAN_2400,
+                             IDC_SCAN_1200, IDC_SET_BAUD, IDC_SET_ADDRESS, IDC_SEARCH, IDC_ZERO, IDC_CALIBRATE};
+const int kSearchGroup[] = {IDC_ACQUIRE, IDC_SET_ADDRESS, IDC_SET_BAUD, IDC_SET_TURNS, IDC_READ_TURNS};
+
+// Runs OnSysCommand and says whether an About box opened (and closes it).
+bool OpensAbout(CSensorDlg& dialog, unsigned value) {
+    bool opened = false;
+    QTimer::singleShot(0, [&] {
+        if (auto* about = qobject_cast<CAboutDlg*>(QApplication::activeModalWidget())) {
+            opened = true;
+            about->accept();
+        }
+    });
+    dialog.OnSysCommand(value, 0);
+    QCoreApplication::processEvents();
+    return opened;
+}
+
+}  // namespace
+
+class WindowTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase() { IsolateComPorts(); }
+
+    void layoutFollowsTheTemplate() {
+        if (DialogBaseUnits(DialogFont(9)) != QSize(6, 12))
+            QSKIP("the Song face (fonts-arphic-uming) is missing: base units are not 6 x 12");
+        CSensorDlg dialog;
+        QCOMPARE(dialog.size(), QSize(581, 237));
+        QCOMPARE(dialog.minimumSize(), dialog.maximumSize());
+        QCOMPARE(dialog.windowTitle(), U("KORVAN霍尔直流电流传感器(发行版)"));
+        QCOMPARE(dialog.controls().size(), std::size(kExpected));
+        for (size_t i = 0; i < std::size(kExpected); ++i) {
+            const ExpectedControl& expected = kExpected[i];
+            QWidget* widget = dialog.controls()[i];
+            const QString where = QStringLiteral("control %1 (%2)").arg(i + 1).arg(expected.id);
+            QVERIFY2(widget->geometry() == expected.pixels, qPrintable(where));
+            if (*expected.kind)
+                QVERIFY2(widget->inherits(expected.kind), qPrintable(where));
+            if (expected.id != IDC_STATIC)
+                QCOMPARE(dialog.GetDlgItem(expected.id), widget);
+            if (*expected.text && expected.id != IDC_OK_COUNT && expected.id != IDC_FAIL_COUNT)
+                QCOMPARE(TextOf(widget), U(expected.text));
+        }
+    }
+
+    void tabOrderIsTemplateOrder() {
+        CSensorDlg dialog;
+        QList<QWidget*> stops;
+        for (QWidget* widget : dialog.controls())
+            if (widget->focusPolicy() & Qt::TabFocus)
+                stops << widget;
+        QCOMPARE(stops.size(), 22);
+        for (int i = 0; i + 1 < stops.size(); ++i) {
+            QWidget* next = stops[i]->nextInFocusChain();
+            while (!(next->focusPolicy() & Qt::TabFocus))
+                next = next->nextInFocusChain();
+            QCOMPARE(next, stops[i + 1]);
+        }
+    }
+
+    void initialState() {
+        CSensorDlg dialog;
+        QCOMPARE(Item<QComboBox>(dialog, IDC_PORT)->currentText(), U("COM1"));
+        QCOMPARE(Item<QComboBox>(dialog, IDC_BAUD)->currentText(), U("9600"));
+        QCOMPARE(Item<QComboBox>(dialog, IDC_NEW_BAUD)->currentText(), U("1200"));
+        const std::pair<int, const char*> texts[] = {
+            {IDC_ADDRESS, "0"},   {IDC_SCAN_FROM, "0"},      {IDC_SCAN_TO, "255"}, {IDC_SEARCH_RESULT, "搜索结果"},
+            {IDC_NEW_ADDRESS, "255"}, {IDC_TURNS, ""},       {IDC_PERIOD, "500"},  {IDC_OK_COUNT, "0"},
+            {IDC_FAIL_COUNT, "0"}, {IDC_CURRENT, ""},        {IDC_SEARCH, "搜索"}, {IDC_ACQUIRE, "采集"},
+        };
+        for (auto [id, text] : texts)
+            QCOMPARE(TextOf(dialog.GetDlgItem(id)), U(text));
+        for (int id : {IDC_SCAN_1200, IDC_SCAN_2400, IDC_SCAN_4800, IDC_SCAN_9600})
+            QCOMPARE(Item<QCheckBox>(dialog, id)->checkState(), Qt::Checked);
+        for (QWidget* widget : dialog.controls())
+            QCOMPARE(widget->isEnabled(), widget != dialog.GetDlgItem(IDC_CALIBRATE));
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        QCOMPARE(QApplication::focusWidget(), dialog.GetDlgItem(IDC_PORT));
+    }
+
+    void listsHoldTheirItems() {
+        CSensorDlg dialog;
+        auto* port = Item<QComboBox>(dialog, IDC_PORT);
+        QCOMPARE(port->count(), 10);
+        for (int i = 0; i < 10; ++i)
+            QCOMPARE(port->itemText(i), QStringLiteral("COM%1").arg(i + 1));
+        QCOMPARE(port->itemText(9), U("COM10"));
+        QCOMPARE(port->itemData(0, Qt::ToolTipRole).toString(), U("/nonexistent/tessaly-com1"));
+        for (int id : {IDC_BAUD, IDC_NEW_BAUD}) {
+            auto* list = Item<QComboBox>(dialog, id);
+            QVERIFY(!list->isEditable());
+            QStringList items;
+            for (int i = 0; i < list->count(); ++i)
+                items << list->itemText(i);
+            QCOMPARE(items, QStringList({U("1200"), U("2400"), U("4800"), U("9600"), U("19200")}));
+        }
+    }
+
+    void lockingGroups() {
+        CSensorDlg dialog;
+        const struct {
+            void (CSensorDlg::*set)(bool);
+            std::vector<int> group;
+        } groups[] = {{&CSensorDlg::SetAcquireControls, {std::begin(kAcquireGroup), std::end(kAcquireGroup)}},
+                      {&CSensorDlg::SetSearchControls, {std::begin(kSearchGroup), std::end(kSearchGroup)}}};
+        for (const auto& g : groups) {
+            for (QWidget* widget : dialog.controls())
+                widget->setEnabled(true);
+            (dialog.*g.set)(false);
+            for (const ExpectedControl& c : kExpected)
+                if (c.id != IDC_STATIC) {
+                    const bool inGroup = std::find(g.group.begin(), g.group.end(), c.id) != g.group.end();
+                    QCOMPARE(dialog.GetDlgItem(c.id)->isEnabled(), !inGroup);
+                }
+            dialog.GetDlgItem(g.group.front())->setEnabled(true);  // enabling does not remember
+            (dialog.*g.set)(true);
+            for (int id : g.group)
+                QVERIFY(dialog.GetDlgItem(id)->isEnabled());
+        }
+    }
+
+    void keysFollowTheDialogRules() {
+        RecordedMessages messages;
+        {
+            CSensorDlg dialog;
+            dialog.show();
+            QVERIFY(QTest::qWaitForWindowActive(&dialog));
+            dialog.GetDlgItem(IDC_ADDRESS)->setFocus();
+            QTest::keyClick(dialog.GetDlgItem(IDC_ADDRESS), Qt::Key_Return);
+            QVERIFY(!dialog.isVisible());
+            QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        }
+        {
+            CSensorDlg dialog;
+            dialog.show();
+            QVERIFY(QTest::qWaitForWindowActive(&dialog));
+            QTest::keyClick(dialog.GetDlgItem(IDC_PORT), Qt::Key_Escape);
+            QVERIFY(!dialog.isVisible());
+            QCOMPARE(dialog.result(), int(QDialog::Rejected));
+        }
+        {
+            CSensorDlg dialog;
+            dialog.show();
+            QVERIFY(QTest::qWaitForWindowActive(&dialog));
+            Item<QLineEdit>(dialog, IDC_SCAN_FROM)->setText(QStringLiteral("10"));
+            Item<QLineEdit>(dialog, IDC_SCAN_TO)->setText(QStringLiteral("5"));
+            dialog.GetDlgItem(IDC_SEARCH)->setFocus();
+            QTest::keyClick(dialog.GetDlgItem(IDC_SEARCH), Qt::Key_Enter, Qt::KeypadModifier);
+            QVERIFY(dialog.isVisible());
+            QCOMPARE(messages.texts, QStringList{U("请输入正确的地址范围0~255!!!")});
+        }
+    }
+
+    void systemCommands() {
+        CSensorDlg dialog;
+        dialog.show();
+        for (unsigned value = 0x0010; value <= 0x001F; ++value)
+            QVERIFY2(OpensAbout(dialog, value), qPrintable(QString::number(value, 16)));
+        QVERIFY(!OpensAbout(dialog, 0x0020));
+        QVERIFY(!OpensAbout(dialog, SC_CLOSE));
+        QVERIFY(!dialog.isVisible());
+    }
+
+    void contextMenuOffersAbout() {
+        CSensorDlg dialog;
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        QStringList entries;
+        QTimer::singleShot(50, [&] {
+            if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+                for (QAction* action : menu->actions())
+                    entries << (action->isSeparator() ? QStringLiteral("-") : action->text());
+                menu->close();
+            }
+        });
+        QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5), dialog.mapToGlobal(QPoint(5, 5)));
+        QApplication::sendEvent(&dialog, &event);
+        QCOMPARE(entries, QStringList({QStringLiteral("-"), U("关于 Tessaly(&A)...")}));
+    }
+
+    void aboutBox() {
+        CAboutDlg about;
+        QCOMPARE(about.windowTitle(), U("关于 Tessaly"));
+        if (DialogBaseUnits(DialogFont(9)) == QSize(6, 12))
+            QCOMPARE(about.size(), QSize(353, 83));
+        QStringList texts;
+        for (QWidget* widget : about.controls())
+            texts << TextOf(widget);
+        QCOMPARE(texts.size(), 4);
+        QCOMPARE(texts[1], U("Tessaly 1.0 版"));
+        QVERIFY(!texts[2].isEmpty());
+        QCOMPARE(texts[3], U("确定"));
+        auto* ok = qobject_cast<QPushButton*>(about.controls()[3]);
+        QVERIFY(ok->isDefault());
+        about.show();
+        ok->click();
+        QVERIFY(!about.isVisible());
+    }
+};
+
+QTEST_MAIN(WindowTest)
+#include "window_test.moc"

@@ -1,0 +1,6 @@
+// The main icon IDR_MAINFRAME in all the sizes we ship.
+#pragma once
+
+#include <QIcon>
+
+QIcon MainIcon();

@@ -1,0 +1,26 @@
+#include "message_box.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace {
+MessageBoxHook& Hook() {
+    static MessageBoxHook hook;
+    return hook;
+}
+}  // namespace
+
+void SetMessageBoxHook(MessageBoxHook hook) { Hook() = std::move(hook); }
+
+void AfxMessageBox(const QString& text) {
+    if (Hook()) {
+        Hook()(text);
+        return;
+    }
+    QMessageBox box(QMessageBox::NoIcon, QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName(),
+                    text, QMessageBox::Ok, QApplication::activeWindow());
+    box.button(QMessageBox::Ok)->setText(QStringLiteral("确定"));
+    box.exec();
+}

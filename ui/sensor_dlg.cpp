@@ -1,0 +1,206 @@
+#include "sensor_dlg.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QContextMenuEvent>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QTimerEvent>
+
+#include "about_dlg.h"
+#include "dialog_builder.h"
+#include "main_icon.h"
+#include "resource.h"
+#include "serial_port.h"
+#include "texts.h"
+#include "window_timer.h"
+
+CSensorDlg::CSensorDlg(QWidget* parent) : QDialog(parent), m_hIcon(MainIcon()) {
+    // Fixed size, caption and close box only: no minimize, maximize or sizing border.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+    controls_ = BuildControls(kSensorDialog, this, m_hIcon);
+    BindControls();
+    ConnectMessageMap();
+    OnInitDialog();
+}
+
+CSensorDlg::~CSensorDlg() {
+    EndSearchWorker();
+    EndAcquisition();
+}
+
+QWidget* CSensorDlg::GetDlgItem(int id) const {
+    if (id == IDC_STATIC)
+        return nullptr;
+    for (size_t i = 0; i < controls_.size(); ++i)
+        if (kSensorDialog.controls[i].id == id)
+            return controls_[i];
+    return nullptr;
+}
+
+void CSensorDlg::BindControls() {
+    auto bind = [this](auto*& member, int id) {
+        member = qobject_cast<std::remove_reference_t<decltype(member)>>(GetDlgItem(id));
+        Q_ASSERT(member);
+    };
+    bind(m_zero, IDC_ZERO);
+    bind(m_calibrate, IDC_CALIBRATE);
+    bind(m_turns, IDC_TURNS);
+    bind(m_setTurns, IDC_SET_TURNS);
+    bind(m_readTurns, IDC_READ_TURNS);
+    bind(m_okCount, IDC_OK_COUNT);
+    bind(m_searchResult, IDC_SEARCH_RESULT);
+    bind(m_failCount, IDC_FAIL_COUNT);
+    bind(m_current, IDC_CURRENT);
+    bind(m_scanFrom, IDC_SCAN_FROM);
+    bind(m_newAddress, IDC_NEW_ADDRESS);
+    bind(m_scanTo, IDC_SCAN_TO);
+    bind(m_period, IDC_PERIOD);
+    bind(m_newBaud, IDC_NEW_BAUD);
+    bind(m_scan9600, IDC_SCAN_9600);
+    bind(m_scan4800, IDC_SCAN_4800);
+    bind(m_scan2400, IDC_SCAN_2400);
+    bind(m_scan1200, IDC_SCAN_1200);
+    bind(m_setBaud, IDC_SET_BAUD);
+    bind(m_setAddress, IDC_SET_ADDRESS);
+    bind(m_acquire, IDC_ACQUIRE);
+    bind(m_search, IDC_SEARCH);
+    bind(m_address, IDC_ADDRESS);
+    bind(m_baud, IDC_BAUD);
+    bind(m_port, IDC_PORT);
+}
+
+// The message map. Typing in the period or current box deliberately does nothing: the period is
+// read when acquisition starts, and the current box is only ever written by the program.
+void CSensorDlg::ConnectMessageMap() {
+    const std::pair<QPushButton*, void (CSensorDlg::*)()> clicks[] = {
+        {m_search, &CSensorDlg::OnClickedSearch},       {m_setAddress, &CSensorDlg::OnClickedSetAddress},
+        {m_setBaud, &CSensorDlg::OnClickedSetBaud},     {m_setTurns, &CSensorDlg::OnClickedSetTurns},
+        {m_readTurns, &CSensorDlg::OnClickedReadTurns}, {m_acquire, &CSensorDlg::OnClickedAcquire},
+        {m_zero, &CSensorDlg::OnClickedZero},           {m_calibrate, &CSensorDlg::OnClickedCalibrate},
+    };
+    for (auto [button, handler] : clicks)
+        connect(button, &QPushButton::clicked, this, handler);
+}
+
+bool CSensorDlg::OnInitDialog() {
+    setWindowIcon(m_hIcon);
+    m_port->setCurrentIndex(0);
+    m_baud->setCurrentIndex(3);
+    m_newBaud->setCurrentIndex(0);
+    m_address->setText(QStringLiteral("0"));
+    m_newAddress->setText(QStringLiteral("255"));
+    m_period->setText(QStringLiteral("500"));
+    m_scanFrom->setText(QStringLiteral("0"));
+    m_scanTo->setText(QStringLiteral("255"));
+    for (QCheckBox* box : {m_scan1200, m_scan2400, m_scan4800, m_scan9600})
+        box->setChecked(true);
+    RefreshPortTooltips();
+    m_port->installEventFilter(this);
+    m_port->setFocus();
+    return true;
+}
+
+// Each COM item tells where it leads on this machine. Adapters come and go, so the list is looked
+// at again whenever the pointer or the focus reaches it.
+void CSensorDlg::RefreshPortTooltips() {
+    for (int i = 0; i < m_port->count(); ++i) {
+        const std::string path = ComPortPath(i + 1);
+        m_port->setItemData(i, path.empty() ? ResText(kNoDevice) : QString::fromStdString(path), Qt::ToolTipRole);
+    }
+    m_port->setToolTip(m_port->itemData(m_port->currentIndex(), Qt::ToolTipRole).toString());
+}
+
+bool CSensorDlg::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_port && (event->type() == QEvent::Enter || event->type() == QEvent::FocusIn))
+        RefreshPortTooltips();
+    return QDialog::eventFilter(watched, event);
+}
+
+void CSensorDlg::SetAcquireControls(bool enable) {
+    for (QWidget* control : std::initializer_list<QWidget*>{
+             m_setTurns, m_readTurns, m_newBaud, m_scan9600, m_scan4800, m_scan2400, m_scan1200, m_setBaud,
+             m_setAddress, m_search, m_zero, m_calibrate})
+        control->setEnabled(enable);
+}
+
+void CSensorDlg::SetSearchControls(bool enable) {
+    for (QWidget* control :
+         std::initializer_list<QWidget*>{m_acquire, m_setAddress, m_setBaud, m_setTurns, m_readTurns})
+        control->setEnabled(enable);
+}
+
+void CSensorDlg::OnSysCommand(unsigned value, intptr_t) {
+    if ((value & 0xFFF0) == IDM_ABOUTBOX) {
+        CAboutDlg about;
+        about.exec();
+        return;
+    }
+    switch (value & 0xFFF0) {
+        case SC_CLOSE: reject(); break;
+        case SC_MINIMIZE: showMinimized(); break;
+        case SC_RESTORE: showNormal(); break;
+        default: break;
+    }
+}
+
+// X11 gives a program no say in the window manager's menu, so the About entry lives in the
+// window's own context menu.
+void CSensorDlg::contextMenuEvent(QContextMenuEvent* event) {
+    const QString about = ResText(IDS_ABOUTBOX_TEXT);
+    if (about.isEmpty())
+        return;
+    QMenu menu(this);
+    menu.addSeparator();
+    connect(menu.addAction(about), &QAction::triggered, this, [this] { OnSysCommand(IDM_ABOUTBOX, 0); });
+    menu.exec(event->globalPos());
+}
+
+// The dialog keeps Win32's keys: Esc closes; Enter clicks a focused push button and otherwise
+// closes the window (the dialog has no default button). An open drop-down list takes its own keys.
+void CSensorDlg::keyPressEvent(QKeyEvent* event) {
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (enter && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+        if (auto* button = qobject_cast<QPushButton*>(focusWidget())) {
+            if (button->isEnabled())
+                button->click();
+            return;
+        }
+        accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+// However the window closes, nothing it started outlives it: the search worker is stopped and
+// joined, the acquisition timer killed and the port released, and no message box follows.
+void CSensorDlg::done(int result) {
+    EndSearchWorker();
+    EndAcquisition();
+    QDialog::done(result);
+}
+
+void CSensorDlg::SetTimer(int timerId, int periodMs) {
+    KillTimer(timerId);
+    timers_[timerId] = startTimer(Win32TimerPeriod(periodMs), Qt::PreciseTimer);
+}
+
+void CSensorDlg::KillTimer(int timerId) {
+    if (auto it = timers_.find(timerId); it != timers_.end()) {
+        killTimer(it->second);
+        timers_.erase(it);
+    }
+}
+
+void CSensorDlg::timerEvent(QTimerEvent* event) {
+    for (const auto& [windowId, qtId] : timers_)
+        if (qtId == event->timerId()) {
+            OnTimer(windowId);
+            return;
+        }
+    QDialog::timerEvent(event);
+}

@@ -1,0 +1,126 @@
+// The main window: built from its template, with its initial state, the locking of control groups
+// while an acquisition or a search runs, and its message map. The handlers of the operator's
+// actions are members too, written in operations/.
+#pragma once
+
+#include <QDialog>
+#include <QIcon>
+#include <atomic>
+#include <cstdint>
+#include <map>
+#include <thread>
+#include <vector>
+
+#include "window_thread_call.h"
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+inline constexpr int ACQUIRE_TIMER_ID = 1;
+inline constexpr unsigned WM_SEARCH_PROGRESS = 0x0400 + 1;  // WM_USER + 1
+
+// A UTF-8 text from the resources as a QString.
+inline QString ResText(const char* utf8) { return QString::fromUtf8(utf8); }
+
+class CSensorDlg : public QDialog {
+    Q_OBJECT
+
+public:
+    explicit CSensorDlg(QWidget* parent = nullptr);
+    ~CSensorDlg() override;
+
+    // The control with this id (IDC_...), or null. Ids of labels and group boxes are not bound.
+    QWidget* GetDlgItem(int id) const;
+    // All controls in template order.
+    const std::vector<QWidget*>& controls() const { return controls_; }
+
+    void SetAcquireControls(bool enable);
+    void SetSearchControls(bool enable);
+
+    // WM_SYSCOMMAND: 0x0010..0x001F open the About box; the standard commands keep their meaning.
+    void OnSysCommand(unsigned value, intptr_t lParam);
+
+    // Handlers of the message map (operations/).
+    void OnClickedSearch();
+    void OnClickedSetAddress();
+    void OnClickedSetBaud();
+    void OnClickedSetTurns();
+    void OnClickedReadTurns();
+    void OnClickedAcquire();
+    void OnTimer(int timerId);
+    void OnClickedZero();
+    void OnClickedCalibrate();
+    long OnSearchProgress(uintptr_t wParam, intptr_t lParam);
+
+    // True while a search worker thread exists (it may be finishing a stopped search).
+    bool SearchWorkerRunning() const { return searchWorker_.joinable(); }
+
+protected:
+    void done(int result) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void timerEvent(QTimerEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    bool OnInitDialog();
+    void BindControls();
+    void ConnectMessageMap();
+    void RefreshPortTooltips();
+    void SetTimer(int timerId, int periodMs);
+    void KillTimer(int timerId);
+
+    // Search worker plumbing (operations/search.cpp).
+    static int SearchThreadProc(CSensorDlg* window);
+    void NotifySearchProgress();
+    void OnSearchWorkerEnded(unsigned generation);
+    void LockForSearch();
+    void UnlockAfterSearch();
+    void EndSearchWorker();
+    // Acquisition's share of closing (operations/acquisition.cpp).
+    void EndAcquisition();
+    // The commands' common opening: the chosen port at the chosen rate, or the open message.
+    bool OpenSelectedPort();
+
+    // The 25 bound controls, in the order the class declares them.
+    QPushButton* m_zero = nullptr;
+    QPushButton* m_calibrate = nullptr;
+    QLineEdit* m_turns = nullptr;
+    QPushButton* m_setTurns = nullptr;
+    QPushButton* m_readTurns = nullptr;
+    QLabel* m_okCount = nullptr;
+    QLabel* m_searchResult = nullptr;
+    QLabel* m_failCount = nullptr;
+    QLineEdit* m_current = nullptr;
+    QLineEdit* m_scanFrom = nullptr;
+    QLineEdit* m_newAddress = nullptr;
+    QLineEdit* m_scanTo = nullptr;
+    QLineEdit* m_period = nullptr;
+    QComboBox* m_newBaud = nullptr;
+    QCheckBox* m_scan9600 = nullptr;
+    QCheckBox* m_scan4800 = nullptr;
+    QCheckBox* m_scan2400 = nullptr;
+    QCheckBox* m_scan1200 = nullptr;
+    QPushButton* m_setBaud = nullptr;
+    QPushButton* m_setAddress = nullptr;
+    QPushButton* m_acquire = nullptr;
+    QPushButton* m_search = nullptr;
+    QLineEdit* m_address = nullptr;
+    QComboBox* m_baud = nullptr;
+    QComboBox* m_port = nullptr;
+    QIcon m_hIcon;
+
+    std::vector<QWidget*> controls_;
+    std::map<int, int> timers_;  // window timer id -> Qt timer id
+
+    // Search state kept on the window's thread.
+    std::thread searchWorker_;
+    unsigned searchGeneration_ = 0;
+    bool searchLocked_ = false;        // the port-using controls are locked for a search
+    bool zeroWasEnabled_ = false;      // zero and calibrate as they were before the search
+    bool calibrateWasEnabled_ = false;
+    WindowThreadCall searchCall_{this};
+};
