@@ -168,8 +168,14 @@ int WaitForInput(const PortHandle& handle, int count, int budgetMs) {
             break;
         if (watching) {
             epoll_event event{};
-            if (epoll_wait(watcher, &event, 1, left) < 0 && errno != EINTR)
+            const int ready = epoll_wait(watcher, &event, 1, left);
+            if (ready < 0 && errno != EINTR)
                 break;
+            // A hung-up line (adapter unplugged, peer gone) stays hung up: nothing more will come.
+            if (ready > 0 && (event.events & (EPOLLHUP | EPOLLERR))) {
+                queued = QueuedBytes(fd);
+                break;
+            }
         } else if (!PollFor(fd, POLLIN, left)) {
             break;
         }

@@ -17,3 +17,7 @@ if(XVFB_RUN)
   add_test(NAME test_window_x11 COMMAND ${XVFB_RUN} -a -s "-screen 0 800x600x24" $<TARGET_FILE:test_window_x11>)
   set_tests_properties(test_window_x11 PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=xcb" LABELS "x11")
 endif()
+
+tessaly_qt_test(test_acquire SOURCES operations_acquire_test.cpp)
+tessaly_qt_test(test_commands SOURCES operations_commands_test.cpp)
+tessaly_qt_test(test_search SOURCES operations_search_test.cpp LABELS thread)

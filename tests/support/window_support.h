@@ -6,6 +6,7 @@
 #include <QTest>
 
 #include "message_box.h"
+#include "resource.h"
 #include "sensor_dlg.h"
 
 // Records every message box text instead of showing it, for the life of the object.
