@@ -16,13 +16,13 @@ namespace {
 constexpr int kReads = 200;
 constexpr int kTurnaroundMs = 1;
 
-
 }  // namespace
 
 int main() {
-    std::printf("exchange: %d reads of register 0 per rate, ours and libmodbus alternating\n", kReads);
-    std::printf("%6s %10s %12s %16s %8s %s\n", "baud", "wire ms", "ours ms", "libmodbus ms", "ratio",
-                "ours - (wire + turnaround)");
+    std::printf("exchange: %d reads of register 0 per rate, ours and libmodbus alternating\n",
+                kReads);
+    std::printf("%6s %10s %12s %16s %8s %s\n", "baud", "wire ms", "ours ms", "libmodbus ms",
+                "ratio", "ours - (wire + turnaround)");
     for (int baud : {9600, 19200}) {
         SimProcess sim({"--address", "1", "--baud", std::to_string(baud), "--current", "12.3",
                         "--wire-timing", "--turnaround-ms", std::to_string(kTurnaroundMs)});
@@ -51,12 +51,14 @@ int main() {
         }
         const double wire = 15 * 10 * 1000.0 / baud;
         const double ourMedian = Median(ours), theirMedian = Median(theirs);
-        std::printf("%6d %10.3f %12.3f %16.3f %8.3f %+.3f ms%s\n", baud, wire, ourMedian, theirMedian,
-                    theirMedian > 0 ? ourMedian / theirMedian : 0.0, ourMedian - wire - kTurnaroundMs,
+        std::printf("%6d %10.3f %12.3f %16.3f %8.3f %+.3f ms%s\n", baud, wire, ourMedian,
+                    theirMedian, theirMedian > 0 ? ourMedian / theirMedian : 0.0,
+                    ourMedian - wire - kTurnaroundMs,
                     ourFailures || theirFailures ? "  (failures!)" : "");
         if (ourFailures || theirFailures)
             std::printf("       failures: ours %d, libmodbus %d\n", ourFailures, theirFailures);
     }
-    std::printf("goals: ratio <= 1.02; ours within 0.5 ms of wire + turnaround (%d ms)\n", kTurnaroundMs);
+    std::printf("goals: ratio <= 1.02; ours within 0.5 ms of wire + turnaround (%d ms)\n",
+                kTurnaroundMs);
     return 0;
 }

@@ -12,7 +12,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const int replyLength = 3 + data[0] % 20;
     const int queued = data[1] % 32;
     const std::vector<uint8_t> reply(data + 2, data + size);
-    const int got = static_cast<int>(reply.size() < static_cast<size_t>(replyLength) ? reply.size() : replyLength);
+    const int got = static_cast<int>(reply.size() < static_cast<size_t>(replyLength) ? reply.size()
+                                                                                     : replyLength);
     std::vector<uint8_t> buffer(replyLength, 0);
     std::copy(reply.begin(), reply.begin() + got, buffer.begin());
     const ExchangeOutcome outcome = JudgeReply(buffer.data(), got, queued, replyLength);

@@ -16,7 +16,8 @@ constexpr CrcTables MakeCrcTables() {
     for (int i = 0; i < 256; ++i) {
         uint16_t crc = static_cast<uint16_t>(i);
         for (int bit = 0; bit < 8; ++bit)
-            crc = (crc & 1) ? static_cast<uint16_t>((crc >> 1) ^ 0xA001) : static_cast<uint16_t>(crc >> 1);
+            crc = (crc & 1) ? static_cast<uint16_t>((crc >> 1) ^ 0xA001)
+                            : static_cast<uint16_t>(crc >> 1);
         tables.hi[i] = static_cast<uint8_t>(crc & 0xFF);
         tables.lo[i] = static_cast<uint8_t>(crc >> 8);
     }
@@ -45,8 +46,8 @@ uint16_t Crc16(const uint8_t* bytes, int length) {
 
 std::array<uint8_t, REQUEST_LENGTH> BuildRequest(int address, int function, int reg, int value) {
     std::array<uint8_t, REQUEST_LENGTH> request{
-        static_cast<uint8_t>(address & 0xFF), static_cast<uint8_t>(function & 0xFF),
-        static_cast<uint8_t>((reg >> 8) & 0xFF), static_cast<uint8_t>(reg & 0xFF),
+        static_cast<uint8_t>(address & 0xFF),      static_cast<uint8_t>(function & 0xFF),
+        static_cast<uint8_t>((reg >> 8) & 0xFF),   static_cast<uint8_t>(reg & 0xFF),
         static_cast<uint8_t>((value >> 8) & 0xFF), static_cast<uint8_t>(value & 0xFF)};
     const uint16_t check = Crc16(request.data(), 6);
     request[6] = static_cast<uint8_t>(check >> 8);
@@ -87,4 +88,6 @@ int Transact(int address, int function, int reg, int value, int replyLength, int
     return 1;
 }
 
-void SetExchangeObserver(ExchangeObserver observer) { Observer() = std::move(observer); }
+void SetExchangeObserver(ExchangeObserver observer) {
+    Observer() = std::move(observer);
+}

@@ -8,9 +8,9 @@
 #include <functional>
 #include <vector>
 
-inline constexpr int SHORT_WAIT_MS = 500;   // a search probe
-inline constexpr int LONG_WAIT_MS = 4000;   // every other exchange
-inline constexpr int REPLY_LENGTH = 7;      // the sensor answers reads and writes alike in 7 bytes
+inline constexpr int SHORT_WAIT_MS = 500;  // a search probe
+inline constexpr int LONG_WAIT_MS = 4000;  // every other exchange
+inline constexpr int REPLY_LENGTH = 7;     // the sensor answers reads and writes alike in 7 bytes
 inline constexpr int REQUEST_LENGTH = 8;
 
 // The Modbus check with its two bytes swapped, so that sending the result high byte first puts

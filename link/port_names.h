@@ -10,9 +10,9 @@
 using EnvLookup = std::function<const char*(const char*)>;
 
 struct PortNameSources {
-    std::string deviceDir = "/dev";             // where ttyUSB*, ttyACM*, ttyS* live
+    std::string deviceDir = "/dev";              // where ttyUSB*, ttyACM*, ttyS* live
     std::string ttyClassDir = "/sys/class/tty";  // where the kernel says which ttyS* have a UART
-    EnvLookup env;                              // TESSALY_COMn overrides; null means getenv
+    EnvLookup env;                               // TESSALY_COMn overrides; null means getenv
 };
 
 // The serial devices present, in the order they take COM numbers: ttyUSB*, ttyACM*, then ttyS*

@@ -23,7 +23,8 @@ std::string Override(const PortNameSources& sources, int portNumber) {
 
 // The number after the prefix, or -1 when the name is not prefix + digits.
 int DeviceNumber(std::string_view name, std::string_view prefix) {
-    if (!name.starts_with(prefix) || name.size() == prefix.size() || name.size() > prefix.size() + 6)
+    if (!name.starts_with(prefix) || name.size() == prefix.size() ||
+        name.size() > prefix.size() + 6)
         return -1;
     int number = 0;
     for (char c : name.substr(prefix.size())) {

@@ -21,4 +21,6 @@ std::string MeasurementText(int word) {
     return text;
 }
 
-int TurnsValue(int word) { return word % 256; }
+int TurnsValue(int word) {
+    return word % 256;
+}

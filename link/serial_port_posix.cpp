@@ -27,31 +27,54 @@ constexpr int kReadConstantMs = 5;
 constexpr int kWritePerByteMs = 50;
 constexpr int kWriteConstantMs = 100;
 
-int Fd(const PortHandle& handle) { return static_cast<int>(handle.native()); }
+int Fd(const PortHandle& handle) {
+    return static_cast<int>(handle.native());
+}
 
 speed_t SpeedFor(int baudRate) {
     switch (baudRate) {
-        case 50: return B50;
-        case 75: return B75;
-        case 110: return B110;
-        case 134: return B134;
-        case 150: return B150;
-        case 200: return B200;
-        case 300: return B300;
-        case 600: return B600;
-        case 1200: return B1200;
-        case 1800: return B1800;
-        case 2400: return B2400;
-        case 4800: return B4800;
-        case 9600: return B9600;
-        case 19200: return B19200;
-        case 38400: return B38400;
-        case 57600: return B57600;
-        case 115200: return B115200;
-        case 230400: return B230400;
-        case 460800: return B460800;
-        case 921600: return B921600;
-        default: return B0;
+        case 50:
+            return B50;
+        case 75:
+            return B75;
+        case 110:
+            return B110;
+        case 134:
+            return B134;
+        case 150:
+            return B150;
+        case 200:
+            return B200;
+        case 300:
+            return B300;
+        case 600:
+            return B600;
+        case 1200:
+            return B1200;
+        case 1800:
+            return B1800;
+        case 2400:
+            return B2400;
+        case 4800:
+            return B4800;
+        case 9600:
+            return B9600;
+        case 19200:
+            return B19200;
+        case 38400:
+            return B38400;
+        case 57600:
+            return B57600;
+        case 115200:
+            return B115200;
+        case 230400:
+            return B230400;
+        case 460800:
+            return B460800;
+        case 921600:
+            return B921600;
+        default:
+            return B0;
     }
 }
 
@@ -105,7 +128,9 @@ bool PollFor(int fd, short events, int timeoutMs) {
 
 }  // namespace
 
-std::string ComPortPath(int portNumber) { return ResolveComPort(portNumber, PortNameSources{}); }
+std::string ComPortPath(int portNumber) {
+    return ResolveComPort(portNumber, PortNameSources{});
+}
 
 PortHandle OpenComPort(int portNumber, int baudRate) {
     const std::string path = ComPortPath(portNumber);
@@ -159,8 +184,7 @@ int WaitForInput(const PortHandle& handle, int count, int budgetMs) {
     const int watcher = epoll_create1(EPOLL_CLOEXEC);
     epoll_event interest{};
     interest.events = EPOLLIN | EPOLLET;
-    const bool watching =
-        watcher >= 0 && epoll_ctl(watcher, EPOLL_CTL_ADD, fd, &interest) == 0;
+    const bool watching = watcher >= 0 && epoll_ctl(watcher, EPOLL_CTL_ADD, fd, &interest) == 0;
     int queued = QueuedBytes(fd);
     while (queued < count) {
         const int left = RemainingMs(deadline);

@@ -55,7 +55,8 @@ void CSensorDlg::OnClickedSetTurns() {
     if (turns > TURNS_MAX || turns < TURNS_MIN)
         AfxMessageBox(ResText(kBadTurns));
     else
-        AfxMessageBox(ResText(TransactRow(WRITE_TURNS, address, turns) ? kSetTurnsDone : kReadFailed));
+        AfxMessageBox(
+            ResText(TransactRow(WRITE_TURNS, address, turns) ? kSetTurnsDone : kReadFailed));
     ClosePort(g_link.port);
 }
 
@@ -79,6 +80,7 @@ void CSensorDlg::OnClickedZero() {
 void CSensorDlg::OnClickedCalibrate() {
     if (!OpenSelectedPort())
         return;
-    AfxMessageBox(ResText(TransactRow(CALIBRATE, Atoi(m_address->text())) ? kCalibrateDone : kCalibrateFailed));
+    AfxMessageBox(ResText(TransactRow(CALIBRATE, Atoi(m_address->text())) ? kCalibrateDone
+                                                                          : kCalibrateFailed));
     ClosePort(g_link.port);
 }

@@ -18,16 +18,24 @@ namespace {
 // Where a found rate sits in the baud lists; -1 for a rate they do not hold.
 int BaudIndex(int baud) {
     switch (baud) {
-        case 1200: return 0;
-        case 2400: return 1;
-        case 4800: return 2;
-        case 9600: return 3;
-        case 19200: return 4;
-        default: return -1;
+        case 1200:
+            return 0;
+        case 2400:
+            return 1;
+        case 4800:
+            return 2;
+        case 9600:
+            return 3;
+        case 19200:
+            return 4;
+        default:
+            return -1;
     }
 }
 
-bool OutOfRange(int address) { return address < ADDRESS_MIN || address > ADDRESS_MAX; }
+bool OutOfRange(int address) {
+    return address < ADDRESS_MIN || address > ADDRESS_MAX;
+}
 
 }  // namespace
 
@@ -43,7 +51,8 @@ void CSensorDlg::OnClickedSearch() {
         g_link.portNumber = m_port->currentIndex() + 1;
         g_link.scanFrom = Atoi(m_scanFrom->text());
         g_link.scanTo = Atoi(m_scanTo->text());
-        if (OutOfRange(g_link.scanFrom) || OutOfRange(g_link.scanTo) || g_link.scanFrom > g_link.scanTo) {
+        if (OutOfRange(g_link.scanFrom) || OutOfRange(g_link.scanTo) ||
+            g_link.scanFrom > g_link.scanTo) {
             AfxMessageBox(ResText(kBadRange));
             return;
         }
@@ -55,8 +64,9 @@ void CSensorDlg::OnClickedSearch() {
         const unsigned generation = ++searchGeneration_;
         searchWorker_ = std::thread([this, generation] {
             SearchThreadProc(this);
-            QMetaObject::invokeMethod(this, [this, generation] { OnSearchWorkerEnded(generation); },
-                                      Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                this, [this, generation] { OnSearchWorkerEnded(generation); },
+                Qt::QueuedConnection);
         });
         return;
     }
@@ -77,7 +87,10 @@ int CSensorDlg::SearchThreadProc(CSensorDlg* window) {
     const struct {
         int baud;
         const int& box;
-    } rates[] = {{1200, g_link.scan1200}, {2400, g_link.scan2400}, {4800, g_link.scan4800}, {9600, g_link.scan9600}};
+    } rates[] = {{1200, g_link.scan1200},
+                 {2400, g_link.scan2400},
+                 {4800, g_link.scan4800},
+                 {9600, g_link.scan9600}};
     for (int address = g_link.scanFrom; address <= g_link.scanTo; ++address) {
         for (const auto& rate : rates) {
             if (rate.box != 1)
@@ -105,14 +118,17 @@ int CSensorDlg::SearchThreadProc(CSensorDlg* window) {
 }
 
 // WM_SEARCH_PROGRESS: the worker waits until the window has handled it.
-void CSensorDlg::NotifySearchProgress() { searchCall_.Call([this] { OnSearchProgress(0, 0); }); }
+void CSensorDlg::NotifySearchProgress() {
+    searchCall_.Call([this] { OnSearchProgress(0, 0); });
+}
 
 long CSensorDlg::OnSearchProgress(uintptr_t, intptr_t) {
     if (g_link.searchOutcome == Probing)
         m_searchResult->setText(ResText(kSearching).arg(g_link.probeBaud).arg(g_link.probeAddress));
     if (g_link.searchOutcome == Found) {
         AfxMessageBox(ResText(kFoundBox).arg(g_link.probeBaud).arg(g_link.probeAddress));
-        m_searchResult->setText(ResText(kFoundResult).arg(g_link.probeBaud).arg(g_link.probeAddress));
+        m_searchResult->setText(
+            ResText(kFoundResult).arg(g_link.probeBaud).arg(g_link.probeAddress));
         if (const int index = BaudIndex(g_link.probeBaud); index >= 0)
             m_baud->setCurrentIndex(index);
         m_address->setText(QString::number(g_link.probeAddress));
@@ -140,7 +156,8 @@ void CSensorDlg::OnSearchWorkerEnded(unsigned generation) {
         UnlockAfterSearch();
 }
 
-// Zero and calibrate use the port too, so they are locked with the rest and given back as they were.
+// Zero and calibrate use the port too, so they are locked with the rest and given back as they
+// were.
 void CSensorDlg::LockForSearch() {
     zeroWasEnabled_ = m_zero->isEnabled();
     calibrateWasEnabled_ = m_calibrate->isEnabled();

@@ -66,9 +66,17 @@ constexpr ControlTemplate kSensorControls[] = {
 
 constexpr ControlTemplate kAboutControls[] = {
     {IDC_STATIC, K::Icon, Child | Visible | StaticIcon, "", {11, 17, 20, 20}},
-    {IDC_STATIC, K::Label, Child | Visible | StaticNoPrefix | Group, "Tessaly 1.0 版", {40, 10, 119, 8}},
+    {IDC_STATIC,
+     K::Label,
+     Child | Visible | StaticNoPrefix | Group,
+     "Tessaly 1.0 版",
+     {40, 10, 119, 8}},
     {IDC_STATIC, K::Label, Child | Visible | Group, "版权所有 (C) 2026 Tessaly", {40, 25, 119, 8}},
-    {IDOK, K::PushButton, Child | Visible | ButtonDefPush | Group | TabStop, "确定", {178, 7, 50, 14}},
+    {IDOK,
+     K::PushButton,
+     Child | Visible | ButtonDefPush | Group | TabStop,
+     "确定",
+     {178, 7, 50, 14}},
 };
 
 constexpr const char* kPorts[] = {"COM1", "COM2", "COM3", "COM4", "COM5",
@@ -78,15 +86,20 @@ constexpr const char* kRates[] = {"1200", "2400", "4800", "9600", "19200"};
 }  // namespace
 
 const DialogTemplate kSensorDialog = {
-    IDD_SENSOR_DIALOG, "KORVAN霍尔直流电流传感器(发行版)", {0, 0, 387, 158}, "宋体", 9, kSensorControls};
+    IDD_SENSOR_DIALOG, "KORVAN霍尔直流电流传感器(发行版)", {0, 0, 387, 158}, "宋体", 9,
+    kSensorControls};
 
-const DialogTemplate kAboutBox = {IDD_ABOUTBOX, "关于 Tessaly", {0, 0, 235, 55}, "宋体", 9, kAboutControls};
+const DialogTemplate kAboutBox = {IDD_ABOUTBOX,  "关于 Tessaly", {0, 0, 235, 55}, "宋体", 9,
+                                  kAboutControls};
 
 std::span<const char* const> ComboItems(int controlId) {
     switch (controlId) {
-        case IDC_PORT: return kPorts;
+        case IDC_PORT:
+            return kPorts;
         case IDC_BAUD:
-        case IDC_NEW_BAUD: return kRates;
-        default: return {};
+        case IDC_NEW_BAUD:
+            return kRates;
+        default:
+            return {};
     }
 }

@@ -5,7 +5,16 @@
 #include <cstdint>
 #include <span>
 
-enum class ControlKind { Label, CentredText, DropDownList, EditBox, CheckBox, PushButton, GroupBox, Icon };
+enum class ControlKind {
+    Label,
+    CentredText,
+    DropDownList,
+    EditBox,
+    CheckBox,
+    PushButton,
+    GroupBox,
+    Icon
+};
 
 // Win32 window style bits, under our own names so that a Win32 build can include windows.h.
 namespace style {

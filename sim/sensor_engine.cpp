@@ -120,7 +120,9 @@ std::vector<uint8_t> SensorEngine::ReadReply(int function, int reg, int count, d
 std::vector<uint8_t> SensorEngine::WriteReply(const std::vector<uint8_t>& request, int reg,
                                               int value, double nowS) {
     switch (reg) {
-        case 2: turnsWord_ = value; break;
+        case 2:
+            turnsWord_ = value;
+            break;
         case 4:
             if (value > 255)
                 return ExceptionReply(0x06, kIllegalValue);
@@ -131,18 +133,22 @@ std::vector<uint8_t> SensorEngine::WriteReply(const std::vector<uint8_t>& reques
                 return ExceptionReply(0x06, kIllegalValue);
             newBaud_ = value;
             break;
-        case 8: zeroOffset_ = CurrentAt(nowS) + zeroOffset_; break;
+        case 8:
+            zeroOffset_ = CurrentAt(nowS) + zeroOffset_;
+            break;
         case 10:
             if (value != 0x3C96)
                 return ExceptionReply(0x06, kIllegalValue);
             break;
-        default: return ExceptionReply(0x06, kIllegalAddress);
+        default:
+            return ExceptionReply(0x06, kIllegalAddress);
     }
     if (config_.echoWrites)
         return request;
     // The sensor answers a write in 7 bytes: address, function, 2, the value, check.
     std::vector<uint8_t> reply{static_cast<uint8_t>(address_), 0x06, 2,
-                               static_cast<uint8_t>(value >> 8), static_cast<uint8_t>(value & 0xFF)};
+                               static_cast<uint8_t>(value >> 8),
+                               static_cast<uint8_t>(value & 0xFF)};
     AppendCheck(reply);
     return reply;
 }
@@ -157,11 +163,16 @@ std::vector<uint8_t> SensorEngine::ExceptionReply(int function, int code) const 
 
 std::optional<int> SensorEngine::RegisterWord(int reg, double nowS) const {
     switch (reg) {
-        case 0: return MeasurementWord(CurrentAt(nowS));
-        case 2: return turnsWord_;
-        case 4: return address_;
-        case 6: return baud_;
-        default: return std::nullopt;
+        case 0:
+            return MeasurementWord(CurrentAt(nowS));
+        case 2:
+            return turnsWord_;
+        case 4:
+            return address_;
+        case 6:
+            return baud_;
+        default:
+            return std::nullopt;
     }
 }
 
@@ -169,7 +180,8 @@ std::optional<int> SensorEngine::RegisterWord(int reg, double nowS) const {
 double SensorEngine::CurrentAt(double nowS) const {
     double amperes = config_.current;
     if (config_.sineAmplitude != 0.0 && config_.sinePeriodS > 0.0)
-        amperes += config_.sineAmplitude * std::sin(2 * std::numbers::pi * nowS / config_.sinePeriodS);
+        amperes +=
+            config_.sineAmplitude * std::sin(2 * std::numbers::pi * nowS / config_.sinePeriodS);
     return amperes - zeroOffset_;
 }
 

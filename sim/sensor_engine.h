@@ -10,9 +10,9 @@
 struct SensorConfig {
     int address = 1;
     int baud = 9600;
-    int turnsWord = 1;            // register 2: the turns count in its low byte
-    double current = 0.0;         // amperes
-    double sineAmplitude = 0.0;   // a slow wave on top of the current, amperes
+    int turnsWord = 1;           // register 2: the turns count in its low byte
+    double current = 0.0;        // amperes
+    double sineAmplitude = 0.0;  // a slow wave on top of the current, amperes
     double sinePeriodS = 30.0;
     // Faults, chosen per run.
     bool silent = false;      // never answers

@@ -2,8 +2,8 @@
 // tests and the benchmarks have a faithful peer without hardware.
 #include <fcntl.h>
 #include <poll.h>
-#include <sys/stat.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -29,18 +29,23 @@ void OnSignal(int) {
 
 speed_t SpeedFor(int baud) {
     switch (baud) {
-        case 1200: return B1200;
-        case 2400: return B2400;
-        case 4800: return B4800;
-        case 9600: return B9600;
-        default: return B19200;
+        case 1200:
+            return B1200;
+        case 2400:
+            return B2400;
+        case 4800:
+            return B4800;
+        case 9600:
+            return B9600;
+        default:
+            return B19200;
     }
 }
 
 int BaudOf(speed_t speed) {
     static constexpr std::pair<speed_t, int> kRates[] = {
-        {B300, 300},     {B600, 600},     {B1200, 1200},   {B2400, 2400},     {B4800, 4800},
-        {B9600, 9600},   {B19200, 19200}, {B38400, 38400}, {B57600, 57600},   {B115200, 115200},
+        {B300, 300},   {B600, 600},     {B1200, 1200},   {B2400, 2400},   {B4800, 4800},
+        {B9600, 9600}, {B19200, 19200}, {B38400, 38400}, {B57600, 57600}, {B115200, 115200},
     };
     for (auto [s, baud] : kRates)
         if (s == speed)
@@ -95,8 +100,8 @@ void Log(FILE* log, double when, const FrameEvent& event) {
 }
 
 struct Line {
-    int io = -1;          // where requests come in and replies go out
-    int termios = -1;     // where the client's line settings can be read
+    int io = -1;       // where requests come in and replies go out
+    int termios = -1;  // where the client's line settings can be read
     bool realTty = false;
     std::string ptyPath;
 };
@@ -167,7 +172,8 @@ void Serve(const SimOptions& options, Line& line, FILE* log) {
         const auto arrived = std::chrono::steady_clock::now();
         const int baudSeen = BaudSeen(line.termios, line.realTty, engine.baud());
         const int baudBefore = engine.baud();
-        for (const FrameEvent& event : engine.Receive(buffer, static_cast<size_t>(n), baudSeen, NowS())) {
+        for (const FrameEvent& event :
+             engine.Receive(buffer, static_cast<size_t>(n), baudSeen, NowS())) {
             Log(log, NowS(), event);
             if (!event.reply)
                 continue;
@@ -201,7 +207,8 @@ int main(int argc, char** argv) {
     }
     FILE* log = nullptr;
     if (!options->logPath.empty() && !(log = std::fopen(options->logPath.c_str(), "a"))) {
-        std::fprintf(stderr, "tessaly-sim: %s: %s\n", options->logPath.c_str(), std::strerror(errno));
+        std::fprintf(stderr, "tessaly-sim: %s: %s\n", options->logPath.c_str(),
+                     std::strerror(errno));
         return 2;
     }
     Line line;

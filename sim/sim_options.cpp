@@ -55,19 +55,32 @@ bool ParseSine(const std::string& text, SensorConfig& sensor) {
 
 }  // namespace
 
-std::optional<SimOptions> ParseSimOptions(const std::vector<std::string>& args, std::string& error) {
+std::optional<SimOptions> ParseSimOptions(const std::vector<std::string>& args,
+                                          std::string& error) {
     SimOptions options;
     SensorConfig& s = options.sensor;
     const std::map<std::string, bool*> flags = {
-        {"--silent", &s.silent},         {"--bad-crc", &s.badCrc},
+        {"--silent", &s.silent},          {"--bad-crc", &s.badCrc},
         {"--echo-writes", &s.echoWrites}, {"--extra-byte", &s.extraByte},
-        {"--exception", &s.exception},   {"--wire-timing", &options.wireTiming},
+        {"--exception", &s.exception},    {"--wire-timing", &options.wireTiming},
     };
     using Setter = std::function<bool(const std::string&)>;
     const std::map<std::string, Setter> valued = {
-        {"--link", [&](const std::string& v) { options.linkPath = v; return !v.empty(); }},
-        {"--device", [&](const std::string& v) { options.device = v; return !v.empty(); }},
-        {"--log", [&](const std::string& v) { options.logPath = v; return !v.empty(); }},
+        {"--link",
+         [&](const std::string& v) {
+             options.linkPath = v;
+             return !v.empty();
+         }},
+        {"--device",
+         [&](const std::string& v) {
+             options.device = v;
+             return !v.empty();
+         }},
+        {"--log",
+         [&](const std::string& v) {
+             options.logPath = v;
+             return !v.empty();
+         }},
         {"--address", [&](const std::string& v) { return ParseInt(v, 0, 255, s.address); }},
         {"--baud",
          [&](const std::string& v) {
@@ -78,7 +91,8 @@ std::optional<SimOptions> ParseSimOptions(const std::vector<std::string>& args, 
         {"--turns", [&](const std::string& v) { return ParseInt(v, 0, 0xFFFF, s.turnsWord); }},
         {"--current", [&](const std::string& v) { return ParseDouble(v, s.current); }},
         {"--sine", [&](const std::string& v) { return ParseSine(v, s); }},
-        {"--drop-every", [&](const std::string& v) { return ParseInt(v, 1, 1000000, s.dropEvery); }},
+        {"--drop-every",
+         [&](const std::string& v) { return ParseInt(v, 1, 1000000, s.dropEvery); }},
         {"--turnaround-ms",
          [&](const std::string& v) { return ParseInt(v, 0, 10000, options.turnaroundMs); }},
     };

@@ -9,9 +9,9 @@
 
 struct SimOptions {
     SensorConfig sensor;
-    std::string device;     // a real tty to serve instead of a new pseudo-terminal
-    std::string linkPath;   // a symbolic link to the pseudo-terminal, removed at exit
-    std::string logPath;    // one JSON line per request
+    std::string device;    // a real tty to serve instead of a new pseudo-terminal
+    std::string linkPath;  // a symbolic link to the pseudo-terminal, removed at exit
+    std::string logPath;   // one JSON line per request
     bool wireTiming = false;
     int turnaroundMs = 0;
 };

@@ -10,7 +10,9 @@
 
 namespace {
 
-uint16_t CheckOf(std::vector<uint8_t> bytes) { return Crc16(bytes.data(), static_cast<int>(bytes.size())); }
+uint16_t CheckOf(std::vector<uint8_t> bytes) {
+    return Crc16(bytes.data(), static_cast<int>(bytes.size()));
+}
 
 TEST(Crc16, MatchesKnownFrames) {
     // Read one input register, register 0, address 1: 01 04 00 00 00 01 | 31 CA.
@@ -36,8 +38,8 @@ TEST(Decoding, MeasurementIsSignAndMagnitudeInTenths) {
         int word;
         const char* text;
     } cases[] = {
-        {123, "12.3"}, {0x7FFF, "3276.7"}, {0xFFFF, "-3276.7"}, {0x8005, "-0.5"},
-        {0x8000, "0.0"}, {0, "0.0"},
+        {123, "12.3"},    {0x7FFF, "3276.7"}, {0xFFFF, "-3276.7"},
+        {0x8005, "-0.5"}, {0x8000, "0.0"},    {0, "0.0"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(MeasurementText(c.word), c.text) << "word " << c.word;

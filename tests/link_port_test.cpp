@@ -97,9 +97,11 @@ TEST(WaitForInput, SilenceGivesZeroAfterTheBudget) {
 class PortNames : public ::testing::Test {
 protected:
     void SetUp() override {
-        root_ = std::filesystem::temp_directory_path() / ("tessaly-ports-" + std::to_string(getpid()));
+        root_ =
+            std::filesystem::temp_directory_path() / ("tessaly-ports-" + std::to_string(getpid()));
         std::filesystem::create_directories(root_ / "dev");
-        for (const char* name : {"ttyS0", "ttyS1", "ttyS12", "ttyACM0", "ttyUSB10", "ttyUSB2", "tty1", "ttyUSBx"})
+        for (const char* name :
+             {"ttyS0", "ttyS1", "ttyS12", "ttyACM0", "ttyUSB10", "ttyUSB2", "tty1", "ttyUSBx"})
             std::ofstream(root_ / "dev" / name).put('\n');
         Uart("ttyS0", 0);  // listed by the kernel but not there
         Uart("ttyS1", 4);
@@ -139,7 +141,8 @@ TEST_F(PortNames, VariablesClaimTheirNumbersFirst) {
     EXPECT_EQ(ResolveComPort(1, sources_), Dev("ttyUSB10"));
     EXPECT_EQ(ResolveComPort(2, sources_), Dev("ttyUSB2"));
     EXPECT_EQ(ResolveComPort(3, sources_), "/dev/pts/7");
-    EXPECT_EQ(ResolveComPort(4, sources_), Dev("ttyACM0")) << "a claimed device is not listed twice";
+    EXPECT_EQ(ResolveComPort(4, sources_), Dev("ttyACM0"))
+        << "a claimed device is not listed twice";
 }
 
 }  // namespace

@@ -55,13 +55,16 @@ TEST_F(TransactTest, FaultyRepliesFail) {
         const char* fault;
         RegisterRow row;
     } cases[] = {
-        {"--bad-crc", READ_MEASUREMENT},  {"--extra-byte", READ_MEASUREMENT},
-        {"--exception", READ_MEASUREMENT}, {"--echo-writes", ZERO},
+        {"--bad-crc", READ_MEASUREMENT},
+        {"--extra-byte", READ_MEASUREMENT},
+        {"--exception", READ_MEASUREMENT},
+        {"--echo-writes", ZERO},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.fault);
         Start({c.fault});
-        EXPECT_EQ(Transact(1, c.row.function, c.row.reg, c.row.value, REPLY_LENGTH, SHORT_WAIT_MS), 0);
+        EXPECT_EQ(Transact(1, c.row.function, c.row.reg, c.row.value, REPLY_LENGTH, SHORT_WAIT_MS),
+                  0);
         EXPECT_EQ(g_link.lastReadWord, 777);
         EXPECT_EQ(sim_->Answered(), 1) << "the sensor did answer";
         TearDown();

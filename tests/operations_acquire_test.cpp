@@ -68,7 +68,8 @@ private Q_SLOTS:
 
     // Each tick after the sensor goes away is one failure and "***"; nothing else changes.
     void sensorGoneCountsFailures() {
-        auto sim = std::make_unique<SimProcess>(std::vector<std::string>{"--address", "0", "--current", "3"});
+        auto sim = std::make_unique<SimProcess>(
+            std::vector<std::string>{"--address", "0", "--current", "3"});
         ScopedComPort com(1, sim->ptyPath());
         RecordedMessages messages;
         CSensorDlg dialog;
@@ -93,17 +94,27 @@ private Q_SLOTS:
         Item<QLineEdit>(dialog, IDC_PERIOD)->setText(QStringLiteral("20"));
         Click(dialog, IDC_ACQUIRE);
         QTRY_VERIFY(Text(dialog, IDC_OK_COUNT).toInt() >= 1);
-        Item<QLineEdit>(dialog, IDC_ADDRESS)->setText(QStringLiteral("300"));  // sent as 300 % 256 = 44
-        QTRY_VERIFY_WITH_TIMEOUT(!sim.LogLines().empty() && LoggedRequest(sim.LogLines().back()).starts_with("2c04"),
-                                 2000);
+        Item<QLineEdit>(dialog, IDC_ADDRESS)
+            ->setText(QStringLiteral("300"));  // sent as 300 % 256 = 44
+        QTRY_VERIFY_WITH_TIMEOUT(
+            !sim.LogLines().empty() && LoggedRequest(sim.LogLines().back()).starts_with("2c04"),
+            2000);
         Click(dialog, IDC_ACQUIRE);
     }
 
     void typedNumbersReadLikeAtoi() {
         const std::pair<const char*, int> cases[] = {
-            {"", 0},          {"abc", 0},       {"  42", 42},          {"012", 12},        {"-7x", -7},
-            {"+5", 5},        {"1 2", 1},       {"99999999999", 2147483647}, {"-99999999999", -2147483647 - 1},
-            {"\t\n9", 9},     {"２", 0},
+            {"", 0},
+            {"abc", 0},
+            {"  42", 42},
+            {"012", 12},
+            {"-7x", -7},
+            {"+5", 5},
+            {"1 2", 1},
+            {"99999999999", 2147483647},
+            {"-99999999999", -2147483647 - 1},
+            {"\t\n9", 9},
+            {"２", 0},
         };
         for (auto [text, value] : cases)
             QCOMPARE(Atoi(U(text)), value);

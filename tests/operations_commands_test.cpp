@@ -10,8 +10,12 @@
 
 namespace {
 
-void SetText(CSensorDlg& d, int id, const char* text) { Item<QLineEdit>(d, id)->setText(U(text)); }
-QString TextOf(CSensorDlg& d, int id) { return Item<QLineEdit>(d, id)->text(); }
+void SetText(CSensorDlg& d, int id, const char* text) {
+    Item<QLineEdit>(d, id)->setText(U(text));
+}
+QString TextOf(CSensorDlg& d, int id) {
+    return Item<QLineEdit>(d, id)->text();
+}
 
 // Clicks and returns the message boxes the click produced.
 QStringList Click(CSensorDlg& d, int id) {
@@ -40,7 +44,9 @@ struct Bench {
     }
 };
 
-QStringList One(const char* text) { return {U(text)}; }
+QStringList One(const char* text) {
+    return {U(text)};
+}
 
 }  // namespace
 
@@ -124,7 +130,8 @@ private Q_SLOTS:
         RecordedMessages messages;
         CSensorDlg dialog;
         Item<QComboBox>(dialog, IDC_PORT)->setCurrentIndex(9);
-        for (int id : {IDC_SET_ADDRESS, IDC_SET_BAUD, IDC_SET_TURNS, IDC_READ_TURNS, IDC_ZERO, IDC_CALIBRATE})
+        for (int id : {IDC_SET_ADDRESS, IDC_SET_BAUD, IDC_SET_TURNS, IDC_READ_TURNS, IDC_ZERO,
+                       IDC_CALIBRATE})
             QCOMPARE(Click(dialog, id), One("打开串口失败，此串口不存在或被占用"));
     }
 

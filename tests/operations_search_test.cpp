@@ -28,22 +28,28 @@ void SetRange(CSensorDlg& d, const char* from, const char* to) {
 
 void CheckRates(CSensorDlg& d, std::initializer_list<int> checked) {
     for (int id : {IDC_SCAN_1200, IDC_SCAN_2400, IDC_SCAN_4800, IDC_SCAN_9600})
-        Item<QCheckBox>(d, id)->setChecked(std::find(checked.begin(), checked.end(), id) != checked.end());
+        Item<QCheckBox>(d, id)->setChecked(std::find(checked.begin(), checked.end(), id) !=
+                                           checked.end());
 }
 
-void ClickSearch(CSensorDlg& d) { Item<QPushButton>(d, IDC_SEARCH)->click(); }
+void ClickSearch(CSensorDlg& d) {
+    Item<QPushButton>(d, IDC_SEARCH)->click();
+}
 
 // "address@baud" for every probe the simulator saw.
 QStringList Probes(const SimProcess& sim) {
     QStringList probes;
     for (const std::string& line : sim.LogLines()) {
         const std::string request = LoggedRequest(line);
-        probes << QStringLiteral("%1@%2").arg(std::stoi(request.substr(0, 2), nullptr, 16)).arg(LoggedBaud(line));
+        probes << QStringLiteral("%1@%2")
+                      .arg(std::stoi(request.substr(0, 2), nullptr, 16))
+                      .arg(LoggedBaud(line));
     }
     return probes;
 }
 
-const int kPortControls[] = {IDC_ACQUIRE, IDC_SET_ADDRESS, IDC_SET_BAUD, IDC_SET_TURNS, IDC_READ_TURNS, IDC_SEARCH};
+const int kPortControls[] = {IDC_ACQUIRE,   IDC_SET_ADDRESS, IDC_SET_BAUD,
+                             IDC_SET_TURNS, IDC_READ_TURNS,  IDC_SEARCH};
 
 }  // namespace
 
@@ -56,7 +62,8 @@ private Q_SLOTS:
     void badRangeStartsNothing() {
         RecordedMessages messages;
         CSensorDlg dialog;
-        for (auto [from, to] : {std::pair{"10", "5"}, {"-1", "3"}, {"0", "256"}, {"abc", "99999999999"}}) {
+        for (auto [from, to] :
+             {std::pair{"10", "5"}, {"-1", "3"}, {"0", "256"}, {"abc", "99999999999"}}) {
             SetRange(dialog, from, to);
             ClickSearch(dialog);
             QVERIFY(!dialog.SearchWorkerRunning());

@@ -59,15 +59,20 @@ TEST(SensorEngine, NoiseBeforeAFrameIsSkipped) {
 }
 
 TEST(SimOptions, BadOptionsAreRefused) {
-    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
-             {"--bogus"}, {"--baud", "9601"}, {"--address", "256"}, {"--address"},
-             {"--drop-every", "0"}, {"--current", "lots"}}) {
+    for (const std::vector<std::string>& args :
+         std::vector<std::vector<std::string>>{{"--bogus"},
+                                               {"--baud", "9601"},
+                                               {"--address", "256"},
+                                               {"--address"},
+                                               {"--drop-every", "0"},
+                                               {"--current", "lots"}}) {
         std::string error;
         EXPECT_FALSE(ParseSimOptions(args, error));
         EXPECT_FALSE(error.empty()) << args[0];
     }
     std::string error;
-    const auto options = ParseSimOptions({"--address", "0x10", "--sine", "2:10", "--wire-timing"}, error);
+    const auto options =
+        ParseSimOptions({"--address", "0x10", "--sine", "2:10", "--wire-timing"}, error);
     ASSERT_TRUE(options) << error;
     EXPECT_EQ(options->sensor.address, 16);
     EXPECT_TRUE(options->wireTiming);

@@ -85,9 +85,11 @@ QString TextOf(QWidget* widget) {
     return {};
 }
 
-const int kAcquireGroup[] = {IDC_SET_TURNS, IDC_READ_TURNS, IDC_NEW_BAUD, IDC_SCAN_9600, IDC_SCAN_4800, IDC_SCAN_2400,
-                             IDC_SCAN_1200, IDC_SET_BAUD, IDC_SET_ADDRESS, IDC_SEARCH, IDC_ZERO, IDC_CALIBRATE};
-const int kSearchGroup[] = {IDC_ACQUIRE, IDC_SET_ADDRESS, IDC_SET_BAUD, IDC_SET_TURNS, IDC_READ_TURNS};
+const int kAcquireGroup[] = {IDC_SET_TURNS,   IDC_READ_TURNS, IDC_NEW_BAUD,  IDC_SCAN_9600,
+                             IDC_SCAN_4800,   IDC_SCAN_2400,  IDC_SCAN_1200, IDC_SET_BAUD,
+                             IDC_SET_ADDRESS, IDC_SEARCH,     IDC_ZERO,      IDC_CALIBRATE};
+const int kSearchGroup[] = {IDC_ACQUIRE, IDC_SET_ADDRESS, IDC_SET_BAUD, IDC_SET_TURNS,
+                            IDC_READ_TURNS};
 
 // Runs OnSysCommand and says whether an About box opened (and closes it).
 bool OpensAbout(CSensorDlg& dialog, unsigned value) {
@@ -154,9 +156,12 @@ private Q_SLOTS:
         QCOMPARE(Item<QComboBox>(dialog, IDC_BAUD)->currentText(), U("9600"));
         QCOMPARE(Item<QComboBox>(dialog, IDC_NEW_BAUD)->currentText(), U("1200"));
         const std::pair<int, const char*> texts[] = {
-            {IDC_ADDRESS, "0"},   {IDC_SCAN_FROM, "0"},      {IDC_SCAN_TO, "255"}, {IDC_SEARCH_RESULT, "搜索结果"},
-            {IDC_NEW_ADDRESS, "255"}, {IDC_TURNS, ""},       {IDC_PERIOD, "500"},  {IDC_OK_COUNT, "0"},
-            {IDC_FAIL_COUNT, "0"}, {IDC_CURRENT, ""},        {IDC_SEARCH, "搜索"}, {IDC_ACQUIRE, "采集"},
+            {IDC_ADDRESS, "0"},       {IDC_SCAN_FROM, "0"},
+            {IDC_SCAN_TO, "255"},     {IDC_SEARCH_RESULT, "搜索结果"},
+            {IDC_NEW_ADDRESS, "255"}, {IDC_TURNS, ""},
+            {IDC_PERIOD, "500"},      {IDC_OK_COUNT, "0"},
+            {IDC_FAIL_COUNT, "0"},    {IDC_CURRENT, ""},
+            {IDC_SEARCH, "搜索"},     {IDC_ACQUIRE, "采集"},
         };
         for (auto [id, text] : texts)
             QCOMPARE(TextOf(dialog.GetDlgItem(id)), U(text));
@@ -192,15 +197,17 @@ private Q_SLOTS:
         const struct {
             void (CSensorDlg::*set)(bool);
             std::vector<int> group;
-        } groups[] = {{&CSensorDlg::SetAcquireControls, {std::begin(kAcquireGroup), std::end(kAcquireGroup)}},
-                      {&CSensorDlg::SetSearchControls, {std::begin(kSearchGroup), std::end(kSearchGroup)}}};
+        } groups[] = {
+            {&CSensorDlg::SetAcquireControls, {std::begin(kAcquireGroup), std::end(kAcquireGroup)}},
+            {&CSensorDlg::SetSearchControls, {std::begin(kSearchGroup), std::end(kSearchGroup)}}};
         for (const auto& g : groups) {
             for (QWidget* widget : dialog.controls())
                 widget->setEnabled(true);
             (dialog.*g.set)(false);
             for (const ExpectedControl& c : kExpected)
                 if (c.id != IDC_STATIC) {
-                    const bool inGroup = std::find(g.group.begin(), g.group.end(), c.id) != g.group.end();
+                    const bool inGroup =
+                        std::find(g.group.begin(), g.group.end(), c.id) != g.group.end();
                     QCOMPARE(dialog.GetDlgItem(c.id)->isEnabled(), !inGroup);
                 }
             dialog.GetDlgItem(g.group.front())->setEnabled(true);  // enabling does not remember
@@ -264,7 +271,8 @@ private Q_SLOTS:
                 menu->close();
             }
         });
-        QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5), dialog.mapToGlobal(QPoint(5, 5)));
+        QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5),
+                                dialog.mapToGlobal(QPoint(5, 5)));
         QApplication::sendEvent(&dialog, &event);
         QCOMPARE(entries, QStringList({QStringLiteral("-"), U("关于 Tessaly(&A)...")}));
     }

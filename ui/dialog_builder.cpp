@@ -35,7 +35,8 @@ protected:
     }
 };
 
-QWidget* CreateControl(const ControlTemplate& control, QWidget* parent, QSize base, const QIcon& icon) {
+QWidget* CreateControl(const ControlTemplate& control, QWidget* parent, QSize base,
+                       const QIcon& icon) {
     const QString text = QString::fromUtf8(control.text);
     QRect rect = DluToPixels(control.rect, base);
     QWidget* widget = nullptr;
@@ -44,7 +45,9 @@ QWidget* CreateControl(const ControlTemplate& control, QWidget* parent, QSize ba
         case ControlKind::CentredText: {
             auto* label = new QLabel(text, parent);
             label->setTextFormat(Qt::PlainText);
-            label->setAlignment(Qt::AlignTop | (control.kind == ControlKind::CentredText ? Qt::AlignHCenter : Qt::AlignLeft));
+            label->setAlignment(
+                Qt::AlignTop |
+                (control.kind == ControlKind::CentredText ? Qt::AlignHCenter : Qt::AlignLeft));
             widget = label;
             break;
         }
@@ -67,11 +70,14 @@ QWidget* CreateControl(const ControlTemplate& control, QWidget* parent, QSize ba
         }
         case ControlKind::EditBox: {
             auto* edit = new QLineEdit(parent);
-            edit->setAlignment((control.styles & style::EditCenter) ? Qt::AlignCenter : Qt::AlignLeft);
+            edit->setAlignment((control.styles & style::EditCenter) ? Qt::AlignCenter
+                                                                    : Qt::AlignLeft);
             widget = edit;
             break;
         }
-        case ControlKind::CheckBox: widget = new QCheckBox(text, parent); break;
+        case ControlKind::CheckBox:
+            widget = new QCheckBox(text, parent);
+            break;
         case ControlKind::PushButton: {
             auto* button = new QPushButton(text, parent);
             // Qt makes dialog buttons auto-default; Win32 dialogs here have a default button only
@@ -81,7 +87,9 @@ QWidget* CreateControl(const ControlTemplate& control, QWidget* parent, QSize ba
             widget = button;
             break;
         }
-        case ControlKind::GroupBox: widget = new GroupFrame(parent); break;
+        case ControlKind::GroupBox:
+            widget = new GroupFrame(parent);
+            break;
     }
     widget->setGeometry(rect);
     widget->setEnabled(!(control.styles & style::Disabled));
@@ -116,9 +124,12 @@ QRect DluToPixels(const DluRect& rect, QSize base) {
     return {left, top, right - left, bottom - top};
 }
 
-int ClosedComboHeight(QSize base) { return base.height() + 8; }
+int ClosedComboHeight(QSize base) {
+    return base.height() + 8;
+}
 
-std::vector<QWidget*> BuildControls(const DialogTemplate& dialog, QWidget* parent, const QIcon& icon) {
+std::vector<QWidget*> BuildControls(const DialogTemplate& dialog, QWidget* parent,
+                                    const QIcon& icon) {
     const QFont font = DialogFont(dialog.fontPoints);
     parent->setFont(font);
     const QSize base = DialogBaseUnits(font);

@@ -26,4 +26,5 @@ int ClosedComboHeight(QSize baseUnits);
 
 // Creates the controls of `dialog` as children of `parent`, in template order, and sets the
 // parent's font and fixed client size. Drop-down lists get their initial items; icons get `icon`.
-std::vector<QWidget*> BuildControls(const DialogTemplate& dialog, QWidget* parent, const QIcon& icon);
+std::vector<QWidget*> BuildControls(const DialogTemplate& dialog, QWidget* parent,
+                                    const QIcon& icon);

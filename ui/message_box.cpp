@@ -12,15 +12,18 @@ MessageBoxHook& Hook() {
 }
 }  // namespace
 
-void SetMessageBoxHook(MessageBoxHook hook) { Hook() = std::move(hook); }
+void SetMessageBoxHook(MessageBoxHook hook) {
+    Hook() = std::move(hook);
+}
 
 void AfxMessageBox(const QString& text) {
     if (Hook()) {
         Hook()(text);
         return;
     }
-    QMessageBox box(QMessageBox::NoIcon, QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName(),
-                    text, QMessageBox::Ok, QApplication::activeWindow());
+    QMessageBox box(QMessageBox::NoIcon,
+                    QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName(), text,
+                    QMessageBox::Ok, QApplication::activeWindow());
     box.button(QMessageBox::Ok)->setText(QStringLiteral("确定"));
     box.exec();
 }

@@ -20,8 +20,9 @@
 
 CSensorDlg::CSensorDlg(QWidget* parent) : QDialog(parent), m_hIcon(MainIcon()) {
     // Fixed size, caption and close box only: no minimize, maximize or sizing border.
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
+                   Qt::MSWindowsFixedSizeDialogHint);
     controls_ = BuildControls(kSensorDialog, this, m_hIcon);
     BindControls();
     ConnectMessageMap();
@@ -78,10 +79,14 @@ void CSensorDlg::BindControls() {
 // read when acquisition starts, and the current box is only ever written by the program.
 void CSensorDlg::ConnectMessageMap() {
     const std::pair<QPushButton*, void (CSensorDlg::*)()> clicks[] = {
-        {m_search, &CSensorDlg::OnClickedSearch},       {m_setAddress, &CSensorDlg::OnClickedSetAddress},
-        {m_setBaud, &CSensorDlg::OnClickedSetBaud},     {m_setTurns, &CSensorDlg::OnClickedSetTurns},
-        {m_readTurns, &CSensorDlg::OnClickedReadTurns}, {m_acquire, &CSensorDlg::OnClickedAcquire},
-        {m_zero, &CSensorDlg::OnClickedZero},           {m_calibrate, &CSensorDlg::OnClickedCalibrate},
+        {m_search, &CSensorDlg::OnClickedSearch},
+        {m_setAddress, &CSensorDlg::OnClickedSetAddress},
+        {m_setBaud, &CSensorDlg::OnClickedSetBaud},
+        {m_setTurns, &CSensorDlg::OnClickedSetTurns},
+        {m_readTurns, &CSensorDlg::OnClickedReadTurns},
+        {m_acquire, &CSensorDlg::OnClickedAcquire},
+        {m_zero, &CSensorDlg::OnClickedZero},
+        {m_calibrate, &CSensorDlg::OnClickedCalibrate},
     };
     for (auto [button, handler] : clicks)
         connect(button, &QPushButton::clicked, this, handler);
@@ -110,7 +115,8 @@ bool CSensorDlg::OnInitDialog() {
 void CSensorDlg::RefreshPortTooltips() {
     for (int i = 0; i < m_port->count(); ++i) {
         const std::string path = ComPortPath(i + 1);
-        m_port->setItemData(i, path.empty() ? ResText(kNoDevice) : QString::fromStdString(path), Qt::ToolTipRole);
+        m_port->setItemData(i, path.empty() ? ResText(kNoDevice) : QString::fromStdString(path),
+                            Qt::ToolTipRole);
     }
     m_port->setToolTip(m_port->itemData(m_port->currentIndex(), Qt::ToolTipRole).toString());
 }
@@ -123,14 +129,14 @@ bool CSensorDlg::eventFilter(QObject* watched, QEvent* event) {
 
 void CSensorDlg::SetAcquireControls(bool enable) {
     for (QWidget* control : std::initializer_list<QWidget*>{
-             m_setTurns, m_readTurns, m_newBaud, m_scan9600, m_scan4800, m_scan2400, m_scan1200, m_setBaud,
-             m_setAddress, m_search, m_zero, m_calibrate})
+             m_setTurns, m_readTurns, m_newBaud, m_scan9600, m_scan4800, m_scan2400, m_scan1200,
+             m_setBaud, m_setAddress, m_search, m_zero, m_calibrate})
         control->setEnabled(enable);
 }
 
 void CSensorDlg::SetSearchControls(bool enable) {
-    for (QWidget* control :
-         std::initializer_list<QWidget*>{m_acquire, m_setAddress, m_setBaud, m_setTurns, m_readTurns})
+    for (QWidget* control : std::initializer_list<QWidget*>{m_acquire, m_setAddress, m_setBaud,
+                                                            m_setTurns, m_readTurns})
         control->setEnabled(enable);
 }
 
@@ -141,10 +147,17 @@ void CSensorDlg::OnSysCommand(unsigned value, intptr_t) {
         return;
     }
     switch (value & 0xFFF0) {
-        case SC_CLOSE: reject(); break;
-        case SC_MINIMIZE: showMinimized(); break;
-        case SC_RESTORE: showNormal(); break;
-        default: break;
+        case SC_CLOSE:
+            reject();
+            break;
+        case SC_MINIMIZE:
+            showMinimized();
+            break;
+        case SC_RESTORE:
+            showNormal();
+            break;
+        default:
+            break;
     }
 }
 
@@ -156,7 +169,8 @@ void CSensorDlg::contextMenuEvent(QContextMenuEvent* event) {
         return;
     QMenu menu(this);
     menu.addSeparator();
-    connect(menu.addAction(about), &QAction::triggered, this, [this] { OnSysCommand(IDM_ABOUTBOX, 0); });
+    connect(menu.addAction(about), &QAction::triggered, this,
+            [this] { OnSysCommand(IDM_ABOUTBOX, 0); });
     menu.exec(event->globalPos());
 }
 

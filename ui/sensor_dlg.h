@@ -23,7 +23,9 @@ inline constexpr int ACQUIRE_TIMER_ID = 1;
 inline constexpr unsigned WM_SEARCH_PROGRESS = 0x0400 + 1;  // WM_USER + 1
 
 // A UTF-8 text from the resources as a QString.
-inline QString ResText(const char* utf8) { return QString::fromUtf8(utf8); }
+inline QString ResText(const char* utf8) {
+    return QString::fromUtf8(utf8);
+}
 
 class CSensorDlg : public QDialog {
     Q_OBJECT
@@ -119,8 +121,8 @@ private:
     // Search state kept on the window's thread.
     std::thread searchWorker_;
     unsigned searchGeneration_ = 0;
-    bool searchLocked_ = false;        // the port-using controls are locked for a search
-    bool zeroWasEnabled_ = false;      // zero and calibrate as they were before the search
+    bool searchLocked_ = false;    // the port-using controls are locked for a search
+    bool zeroWasEnabled_ = false;  // zero and calibrate as they were before the search
     bool calibrateWasEnabled_ = false;
     WindowThreadCall searchCall_{this};
 };

@@ -111,5 +111,9 @@ std::string Field(const std::string& line, const std::string& key) {
 }
 }  // namespace
 
-std::string LoggedRequest(const std::string& line) { return Field(line, "request"); }
-int LoggedBaud(const std::string& line) { return std::atoi(Field(line, "baud").c_str()); }
+std::string LoggedRequest(const std::string& line) {
+    return Field(line, "request");
+}
+int LoggedBaud(const std::string& line) {
+    return std::atoi(Field(line, "baud").c_str());
+}

@@ -12,7 +12,9 @@
 // Records every message box text instead of showing it, for the life of the object.
 struct RecordedMessages {
     QStringList texts;
-    RecordedMessages() { SetMessageBoxHook([this](const QString& text) { texts << text; }); }
+    RecordedMessages() {
+        SetMessageBoxHook([this](const QString& text) { texts << text; });
+    }
     ~RecordedMessages() { SetMessageBoxHook(nullptr); }
 };
 
@@ -21,4 +23,6 @@ T* Item(const CSensorDlg& dialog, int id) {
     return qobject_cast<T*>(dialog.GetDlgItem(id));
 }
 
-inline QString U(const char* utf8) { return QString::fromUtf8(utf8); }
+inline QString U(const char* utf8) {
+    return QString::fromUtf8(utf8);
+}
