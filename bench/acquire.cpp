@@ -41,10 +41,12 @@ int main(int argc, char** argv) {
         const double lineLimit = 1000 / exchangeMs;
         const double rate = double(ok) / seconds;
         const double target = std::min(100.0, lineLimit);
-        std::printf("acquire: shortest period (10 ms), 19200 baud with wire timing, %d s\n", seconds);
-        std::printf("  %.1f readings/s (%d failed); line limit %.1f/s (%.3f ms per exchange)\n", rate,
-                    g_link.failCount, lineLimit, exchangeMs);
-        std::printf("  %.3f of min(100/s, line limit) = %.1f/s (goal >= 0.9)\n", rate / target, target);
+        std::printf("acquire: shortest period (10 ms), 19200 baud with wire timing, %d s\n",
+                    seconds);
+        std::printf("  %.1f readings/s (%d failed); line limit %.1f/s (%.3f ms per exchange)\n",
+                    rate, g_link.failCount, lineLimit, exchangeMs);
+        std::printf("  %.3f of min(100/s, line limit) = %.1f/s (goal >= 0.9)\n", rate / target,
+                    target);
     }
     {
         SimProcess sim({"--address", "1", "--current", "5"});
@@ -53,8 +55,10 @@ int main(int argc, char** argv) {
         Item<QLineEdit>(dialog, IDC_ADDRESS)->setText(QStringLiteral("1"));
         const int seconds = 30;
         const auto [ok, cpu] = Acquire(dialog, "500", seconds);
-        std::printf("acquire: default period (500 ms), 9600 baud, %d s: %d readings\n", seconds, ok);
-        std::printf("  CPU %.3f s = %.3f %% of one core (goal <= 0.5 %%)\n", cpu, 100 * cpu / seconds);
+        std::printf("acquire: default period (500 ms), 9600 baud, %d s: %d readings\n", seconds,
+                    ok);
+        std::printf("  CPU %.3f s = %.3f %% of one core (goal <= 0.5 %%)\n", cpu,
+                    100 * cpu / seconds);
     }
     return 0;
 }

@@ -25,6 +25,7 @@ int main(int argc, char** argv) {
     const double cpu = CpuSeconds() - cpuBefore;
     const size_t probes = sim.LogLines().size();
     std::printf("search: %zu probes on a silent line in %.0f ms\n", probes, ms);
-    std::printf("  %.2f ms per failed probe (goal <= 505); CPU %.3f s over the search\n", ms / probes, cpu);
+    std::printf("  %.2f ms per failed probe (goal <= 505); CPU %.3f s over the search\n",
+                ms / probes, cpu);
     return 0;
 }

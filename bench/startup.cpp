@@ -84,7 +84,8 @@ int main(int argc, char** argv) {
         close(report[0]);
         waitpid(pid, nullptr, 0);
     }
-    std::printf("startup (%s): median of %zu starts: first paint after %.1f ms, resident %.1f MiB\n",
-                qgetenv("QT_QPA_PLATFORM").constData(), ms.size(), Median(ms), Median(rss) / 1024);
+    std::printf(
+        "startup (%s): median of %zu starts: first paint after %.1f ms, resident %.1f MiB\n",
+        qgetenv("QT_QPA_PLATFORM").constData(), ms.size(), Median(ms), Median(rss) / 1024);
     return ms.size() == 5 ? 0 : 1;
 }

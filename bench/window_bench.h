@@ -4,10 +4,10 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QEventLoop>
 #include <QTimer>
 
 #include "message_box.h"

@@ -18,18 +18,12 @@ namespace {
 // Where a found rate sits in the baud lists; -1 for a rate they do not hold.
 int BaudIndex(int baud) {
     switch (baud) {
-        case 1200:
-            return 0;
-        case 2400:
-            return 1;
-        case 4800:
-            return 2;
-        case 9600:
-            return 3;
-        case 19200:
-            return 4;
-        default:
-            return -1;
+        case 1200: return 0;
+        case 2400: return 1;
+        case 4800: return 2;
+        case 9600: return 3;
+        case 19200: return 4;
+        default: return -1;
     }
 }
 

@@ -94,12 +94,9 @@ const DialogTemplate kAboutBox = {IDD_ABOUTBOX,  "关于 Tessaly", {0, 0, 235, 5
 
 std::span<const char* const> ComboItems(int controlId) {
     switch (controlId) {
-        case IDC_PORT:
-            return kPorts;
+        case IDC_PORT: return kPorts;
         case IDC_BAUD:
-        case IDC_NEW_BAUD:
-            return kRates;
-        default:
-            return {};
+        case IDC_NEW_BAUD: return kRates;
+        default: return {};
     }
 }

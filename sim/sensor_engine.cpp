@@ -120,9 +120,7 @@ std::vector<uint8_t> SensorEngine::ReadReply(int function, int reg, int count, d
 std::vector<uint8_t> SensorEngine::WriteReply(const std::vector<uint8_t>& request, int reg,
                                               int value, double nowS) {
     switch (reg) {
-        case 2:
-            turnsWord_ = value;
-            break;
+        case 2: turnsWord_ = value; break;
         case 4:
             if (value > 255)
                 return ExceptionReply(0x06, kIllegalValue);
@@ -133,15 +131,12 @@ std::vector<uint8_t> SensorEngine::WriteReply(const std::vector<uint8_t>& reques
                 return ExceptionReply(0x06, kIllegalValue);
             newBaud_ = value;
             break;
-        case 8:
-            zeroOffset_ = CurrentAt(nowS) + zeroOffset_;
-            break;
+        case 8: zeroOffset_ = CurrentAt(nowS) + zeroOffset_; break;
         case 10:
             if (value != 0x3C96)
                 return ExceptionReply(0x06, kIllegalValue);
             break;
-        default:
-            return ExceptionReply(0x06, kIllegalAddress);
+        default: return ExceptionReply(0x06, kIllegalAddress);
     }
     if (config_.echoWrites)
         return request;
@@ -163,16 +158,11 @@ std::vector<uint8_t> SensorEngine::ExceptionReply(int function, int code) const 
 
 std::optional<int> SensorEngine::RegisterWord(int reg, double nowS) const {
     switch (reg) {
-        case 0:
-            return MeasurementWord(CurrentAt(nowS));
-        case 2:
-            return turnsWord_;
-        case 4:
-            return address_;
-        case 6:
-            return baud_;
-        default:
-            return std::nullopt;
+        case 0: return MeasurementWord(CurrentAt(nowS));
+        case 2: return turnsWord_;
+        case 4: return address_;
+        case 6: return baud_;
+        default: return std::nullopt;
     }
 }
 

@@ -17,6 +17,7 @@
 
 #include "sensor_engine.h"
 #include "sim_options.h"
+#include "termios_rates.h"
 
 namespace {
 
@@ -27,40 +28,14 @@ void OnSignal(int) {
     (void)!write(g_wakePipe[1], &byte, 1);
 }
 
-speed_t SpeedFor(int baud) {
-    switch (baud) {
-        case 1200:
-            return B1200;
-        case 2400:
-            return B2400;
-        case 4800:
-            return B4800;
-        case 9600:
-            return B9600;
-        default:
-            return B19200;
-    }
-}
-
-int BaudOf(speed_t speed) {
-    static constexpr std::pair<speed_t, int> kRates[] = {
-        {B300, 300},   {B600, 600},     {B1200, 1200},   {B2400, 2400},   {B4800, 4800},
-        {B9600, 9600}, {B19200, 19200}, {B38400, 38400}, {B57600, 57600}, {B115200, 115200},
-    };
-    for (auto [s, baud] : kRates)
-        if (s == speed)
-            return baud;
-    return 0;
-}
-
 bool SetRaw(int fd, int baud) {
     termios settings{};
     if (tcgetattr(fd, &settings) != 0)
         return false;
     cfmakeraw(&settings);
     settings.c_cflag |= CLOCAL | CREAD;
-    cfsetispeed(&settings, SpeedFor(baud));
-    cfsetospeed(&settings, SpeedFor(baud));
+    cfsetispeed(&settings, TermiosSpeed(baud));
+    cfsetospeed(&settings, TermiosSpeed(baud));
     return tcsetattr(fd, TCSANOW, &settings) == 0;
 }
 
@@ -70,7 +45,7 @@ int BaudSeen(int termiosFd, bool realTty, int ownBaud) {
     if (realTty)
         return ownBaud;
     termios settings{};
-    return tcgetattr(termiosFd, &settings) == 0 ? BaudOf(cfgetospeed(&settings)) : 0;
+    return tcgetattr(termiosFd, &settings) == 0 ? BaudOfSpeed(cfgetospeed(&settings)) : 0;
 }
 
 double NowS() {

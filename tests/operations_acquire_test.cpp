@@ -13,15 +13,6 @@
 class AcquireTest : public QObject {
     Q_OBJECT
 
-    static QString Text(const CSensorDlg& d, int id) {
-        if (auto* label = Item<QLabel>(d, id))
-            return label->text();
-        if (auto* edit = Item<QLineEdit>(d, id))
-            return edit->text();
-        return Item<QPushButton>(d, id)->text();
-    }
-    static void Click(CSensorDlg& d, int id) { Item<QPushButton>(d, id)->click(); }
-
 private Q_SLOTS:
     void initTestCase() { IsolateComPorts(); }
 
@@ -30,26 +21,26 @@ private Q_SLOTS:
         ScopedComPort com(1, sim.ptyPath());
         RecordedMessages messages;
         CSensorDlg dialog;
-        Item<QLineEdit>(dialog, IDC_ADDRESS)->setText(QStringLiteral("1"));
-        Item<QLineEdit>(dialog, IDC_PERIOD)->setText(QStringLiteral("20"));
+        SetText(dialog, IDC_ADDRESS, "1");
+        SetText(dialog, IDC_PERIOD, "20");
         Click(dialog, IDC_ACQUIRE);
-        QCOMPARE(Text(dialog, IDC_ACQUIRE), U("停止"));
+        QCOMPARE(TextOf(dialog, IDC_ACQUIRE), U("停止"));
         QVERIFY(!dialog.GetDlgItem(IDC_SEARCH)->isEnabled());
-        QTRY_VERIFY(Text(dialog, IDC_OK_COUNT).toInt() >= 3);
-        QCOMPARE(Text(dialog, IDC_CURRENT), U("-0.5"));  // sign bit with magnitude 5
+        QTRY_VERIFY(TextOf(dialog, IDC_OK_COUNT).toInt() >= 3);
+        QCOMPARE(TextOf(dialog, IDC_CURRENT), U("-0.5"));  // sign bit with magnitude 5
         Click(dialog, IDC_ACQUIRE);
-        const QString ok = Text(dialog, IDC_OK_COUNT);
+        const QString ok = TextOf(dialog, IDC_OK_COUNT);
         QTest::qWait(100);
-        QCOMPARE(Text(dialog, IDC_OK_COUNT), ok);
+        QCOMPARE(TextOf(dialog, IDC_OK_COUNT), ok);
         QCOMPARE(ok.toInt(), sim.Answered());
-        QCOMPARE(Text(dialog, IDC_FAIL_COUNT), U("0"));
-        QCOMPARE(Text(dialog, IDC_ACQUIRE), U("采集"));
+        QCOMPARE(TextOf(dialog, IDC_FAIL_COUNT), U("0"));
+        QCOMPARE(TextOf(dialog, IDC_ACQUIRE), U("采集"));
         QVERIFY(dialog.GetDlgItem(IDC_CALIBRATE)->isEnabled());
         QVERIFY(!g_link.port);
 
         Click(dialog, IDC_ACQUIRE);
-        QCOMPARE(Text(dialog, IDC_OK_COUNT), U("0"));
-        QCOMPARE(Text(dialog, IDC_FAIL_COUNT), U("0"));
+        QCOMPARE(TextOf(dialog, IDC_OK_COUNT), U("0"));
+        QCOMPARE(TextOf(dialog, IDC_FAIL_COUNT), U("0"));
         Click(dialog, IDC_ACQUIRE);
         QVERIFY(messages.texts.isEmpty());
     }
@@ -61,8 +52,8 @@ private Q_SLOTS:
         Item<QComboBox>(dialog, IDC_PORT)->setCurrentIndex(4);
         Click(dialog, IDC_ACQUIRE);
         QCOMPARE(messages.texts, QStringList{U("打开串口失败，此串口不存在或被占用")});
-        QCOMPARE(Text(dialog, IDC_ACQUIRE), U("采集"));
-        QCOMPARE(Text(dialog, IDC_OK_COUNT), U("12"));
+        QCOMPARE(TextOf(dialog, IDC_ACQUIRE), U("采集"));
+        QCOMPARE(TextOf(dialog, IDC_OK_COUNT), U("12"));
         QVERIFY(dialog.GetDlgItem(IDC_SEARCH)->isEnabled());
     }
 
@@ -73,15 +64,15 @@ private Q_SLOTS:
         ScopedComPort com(1, sim->ptyPath());
         RecordedMessages messages;
         CSensorDlg dialog;
-        Item<QLineEdit>(dialog, IDC_PERIOD)->setText(QStringLiteral("30"));
+        SetText(dialog, IDC_PERIOD, "30");
         Click(dialog, IDC_ACQUIRE);
-        QTRY_VERIFY(Text(dialog, IDC_OK_COUNT).toInt() >= 2);
+        QTRY_VERIFY(TextOf(dialog, IDC_OK_COUNT).toInt() >= 2);
         sim->Stop();
         const int okAtStop = sim->Answered();
-        QTRY_VERIFY(Text(dialog, IDC_FAIL_COUNT).toInt() >= 3);
-        QCOMPARE(Text(dialog, IDC_CURRENT), U("***"));
-        QCOMPARE(Text(dialog, IDC_OK_COUNT).toInt(), okAtStop);
-        QCOMPARE(Text(dialog, IDC_ACQUIRE), U("停止"));
+        QTRY_VERIFY(TextOf(dialog, IDC_FAIL_COUNT).toInt() >= 3);
+        QCOMPARE(TextOf(dialog, IDC_CURRENT), U("***"));
+        QCOMPARE(TextOf(dialog, IDC_OK_COUNT).toInt(), okAtStop);
+        QCOMPARE(TextOf(dialog, IDC_ACQUIRE), U("停止"));
         Click(dialog, IDC_ACQUIRE);
         QVERIFY(messages.texts.isEmpty());
     }
@@ -90,10 +81,10 @@ private Q_SLOTS:
         SimProcess sim({"--address", "1"});
         ScopedComPort com(1, sim.ptyPath());
         CSensorDlg dialog;
-        Item<QLineEdit>(dialog, IDC_ADDRESS)->setText(QStringLiteral("1"));
-        Item<QLineEdit>(dialog, IDC_PERIOD)->setText(QStringLiteral("20"));
+        SetText(dialog, IDC_ADDRESS, "1");
+        SetText(dialog, IDC_PERIOD, "20");
         Click(dialog, IDC_ACQUIRE);
-        QTRY_VERIFY(Text(dialog, IDC_OK_COUNT).toInt() >= 1);
+        QTRY_VERIFY(TextOf(dialog, IDC_OK_COUNT).toInt() >= 1);
         Item<QLineEdit>(dialog, IDC_ADDRESS)
             ->setText(QStringLiteral("300"));  // sent as 300 % 256 = 44
         QTRY_VERIFY_WITH_TIMEOUT(

@@ -13,17 +13,9 @@
 
 namespace {
 
-QString Text(const CSensorDlg& d, int id) {
-    if (auto* label = Item<QLabel>(d, id))
-        return label->text();
-    if (auto* edit = Item<QLineEdit>(d, id))
-        return edit->text();
-    return Item<QPushButton>(d, id)->text();
-}
-
 void SetRange(CSensorDlg& d, const char* from, const char* to) {
-    Item<QLineEdit>(d, IDC_SCAN_FROM)->setText(U(from));
-    Item<QLineEdit>(d, IDC_SCAN_TO)->setText(U(to));
+    SetText(d, IDC_SCAN_FROM, from);
+    SetText(d, IDC_SCAN_TO, to);
 }
 
 void CheckRates(CSensorDlg& d, std::initializer_list<int> checked) {
@@ -67,7 +59,7 @@ private Q_SLOTS:
             SetRange(dialog, from, to);
             ClickSearch(dialog);
             QVERIFY(!dialog.SearchWorkerRunning());
-            QCOMPARE(Text(dialog, IDC_SEARCH), U("搜索"));
+            QCOMPARE(TextOf(dialog, IDC_SEARCH), U("搜索"));
         }
         QCOMPARE(messages.texts, QStringList(4, U("请输入正确的地址范围0~255!!!")));
     }
@@ -80,10 +72,10 @@ private Q_SLOTS:
         SetRange(dialog, "255", "255");
         CheckRates(dialog, {IDC_SCAN_9600});
         ClickSearch(dialog);
-        QCOMPARE(Text(dialog, IDC_SEARCH), U("停止"));
+        QCOMPARE(TextOf(dialog, IDC_SEARCH), U("停止"));
         QTRY_VERIFY(!messages.texts.isEmpty());
         QCOMPARE(messages.texts, QStringList{U("搜索通讯参数失败,请检查接线和串口是否正确!!!")});
-        QCOMPARE(Text(dialog, IDC_SEARCH_RESULT), U("未搜索到通讯参数"));
+        QCOMPARE(TextOf(dialog, IDC_SEARCH_RESULT), U("未搜索到通讯参数"));
         QCOMPARE(Probes(sim), QStringList{U("255@9600")});
         QTRY_VERIFY(!dialog.SearchWorkerRunning());
     }
@@ -98,10 +90,10 @@ private Q_SLOTS:
         QVERIFY(!dialog.GetDlgItem(IDC_ZERO)->isEnabled());
         QTRY_VERIFY_WITH_TIMEOUT(!messages.texts.isEmpty(), 15000);
         QCOMPARE(messages.texts, QStringList{U("通讯参数为 波特率：4800 地址：3")});
-        QCOMPARE(Text(dialog, IDC_SEARCH_RESULT), U("波特率：4800 地址：3"));
+        QCOMPARE(TextOf(dialog, IDC_SEARCH_RESULT), U("波特率：4800 地址：3"));
         QCOMPARE(Item<QComboBox>(dialog, IDC_BAUD)->currentText(), U("4800"));
-        QCOMPARE(Text(dialog, IDC_ADDRESS), U("3"));
-        QCOMPARE(Text(dialog, IDC_SEARCH), U("搜索"));
+        QCOMPARE(TextOf(dialog, IDC_ADDRESS), U("3"));
+        QCOMPARE(TextOf(dialog, IDC_SEARCH), U("搜索"));
         QStringList expected;
         for (int address = 0; address < 3; ++address)
             for (int baud : {1200, 2400, 4800, 9600})
@@ -123,8 +115,8 @@ private Q_SLOTS:
         SetRange(dialog, "7", "8");
         CheckRates(dialog, {IDC_SCAN_2400});
         ClickSearch(dialog);
-        QTRY_COMPARE(Text(dialog, IDC_SEARCH_RESULT), U("正在搜索：波特率2400--地址7"));
-        QTRY_COMPARE_WITH_TIMEOUT(Text(dialog, IDC_SEARCH_RESULT), U("未搜索到通讯参数"), 3000);
+        QTRY_COMPARE(TextOf(dialog, IDC_SEARCH_RESULT), U("正在搜索：波特率2400--地址7"));
+        QTRY_COMPARE_WITH_TIMEOUT(TextOf(dialog, IDC_SEARCH_RESULT), U("未搜索到通讯参数"), 3000);
     }
 
     // Stopping shows at once; the port controls wait for the worker to let go of the port.
@@ -136,8 +128,8 @@ private Q_SLOTS:
         ClickSearch(dialog);
         QTRY_VERIFY(sim.LogLines().size() == 1);
         ClickSearch(dialog);
-        QCOMPARE(Text(dialog, IDC_SEARCH), U("搜索"));
-        QCOMPARE(Text(dialog, IDC_SEARCH_RESULT), U("已经停止搜索"));
+        QCOMPARE(TextOf(dialog, IDC_SEARCH), U("搜索"));
+        QCOMPARE(TextOf(dialog, IDC_SEARCH_RESULT), U("已经停止搜索"));
         QVERIFY(dialog.SearchWorkerRunning());
         for (int id : kPortControls)
             QVERIFY(!dialog.GetDlgItem(id)->isEnabled());
@@ -145,7 +137,7 @@ private Q_SLOTS:
         for (int id : kPortControls)
             QVERIFY(dialog.GetDlgItem(id)->isEnabled());
         QVERIFY(dialog.GetDlgItem(IDC_ZERO)->isEnabled());
-        QCOMPARE(Text(dialog, IDC_SEARCH_RESULT), U("已经停止搜索"));
+        QCOMPARE(TextOf(dialog, IDC_SEARCH_RESULT), U("已经停止搜索"));
         QCOMPARE(sim.LogLines().size(), size_t(1));
         QVERIFY(messages.texts.isEmpty());
     }
@@ -170,10 +162,10 @@ private Q_SLOTS:
         QTRY_VERIFY(!dialog.SearchWorkerRunning());
         QTest::qWait(50);
         QCOMPARE(messages.texts, QStringList{U("没有发现此串口或此串口被占用")});
-        QCOMPARE(Text(dialog, IDC_SEARCH), U("停止"));
+        QCOMPARE(TextOf(dialog, IDC_SEARCH), U("停止"));
         QVERIFY(!dialog.GetDlgItem(IDC_ACQUIRE)->isEnabled());
         ClickSearch(dialog);
-        QCOMPARE(Text(dialog, IDC_SEARCH), U("搜索"));
+        QCOMPARE(TextOf(dialog, IDC_SEARCH), U("搜索"));
         for (int id : kPortControls)
             QVERIFY(dialog.GetDlgItem(id)->isEnabled());
     }

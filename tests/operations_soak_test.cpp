@@ -14,7 +14,11 @@
 
 namespace {
 
-int OpenDescriptors() { return int(QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::NoDotAndDotDot | QDir::System).size()); }
+int OpenDescriptors() {
+    return int(QDir(QStringLiteral("/proc/self/fd"))
+                   .entryList(QDir::NoDotAndDotDot | QDir::System)
+                   .size());
+}
 
 long ResidentKiB() {
     QFile statm(QStringLiteral("/proc/self/statm"));
@@ -59,9 +63,11 @@ private Q_SLOTS:
         QCOMPARE(Item<QLabel>(dialog, IDC_FAIL_COUNT)->text().toInt(), sim.Unanswered());
         QVERIFY(sim.Unanswered() > 0);
         QCOMPARE(fdsLate, fdsEarly);
-        QVERIFY2(rssLate - rssEarly < 1024, qPrintable(QStringLiteral("resident memory grew by %1 KiB").arg(rssLate - rssEarly)));
-        qInfo("%ld ticks: %d answered, %d unanswered; %d descriptors; resident %ld -> %ld KiB", ticks,
-              sim.Answered(), sim.Unanswered(), fdsLate, rssEarly, rssLate);
+        QVERIFY2(
+            rssLate - rssEarly < 1024,
+            qPrintable(QStringLiteral("resident memory grew by %1 KiB").arg(rssLate - rssEarly)));
+        qInfo("%ld ticks: %d answered, %d unanswered; %d descriptors; resident %ld -> %ld KiB",
+              ticks, sim.Answered(), sim.Unanswered(), fdsLate, rssEarly, rssLate);
     }
 };
 

@@ -73,18 +73,6 @@ const ExpectedControl kExpected[] = {
     {IDC_CALIBRATE, "QPushButton", "较机", {297, 192, 75, 21}},
 };
 
-QString TextOf(QWidget* widget) {
-    if (auto* label = qobject_cast<QLabel*>(widget))
-        return label->text();
-    if (auto* button = qobject_cast<QAbstractButton*>(widget))
-        return button->text();
-    if (auto* edit = qobject_cast<QLineEdit*>(widget))
-        return edit->text();
-    if (auto* list = qobject_cast<QComboBox*>(widget))
-        return list->currentText();
-    return {};
-}
-
 const int kAcquireGroup[] = {IDC_SET_TURNS,   IDC_READ_TURNS, IDC_NEW_BAUD,  IDC_SCAN_9600,
                              IDC_SCAN_4800,   IDC_SCAN_2400,  IDC_SCAN_1200, IDC_SET_BAUD,
                              IDC_SET_ADDRESS, IDC_SEARCH,     IDC_ZERO,      IDC_CALIBRATE};
@@ -164,7 +152,7 @@ private Q_SLOTS:
             {IDC_SEARCH, "搜索"},     {IDC_ACQUIRE, "采集"},
         };
         for (auto [id, text] : texts)
-            QCOMPARE(TextOf(dialog.GetDlgItem(id)), U(text));
+            QCOMPARE(TextOf(dialog, id), U(text));
         for (int id : {IDC_SCAN_1200, IDC_SCAN_2400, IDC_SCAN_4800, IDC_SCAN_9600})
             QCOMPARE(Item<QCheckBox>(dialog, id)->checkState(), Qt::Checked);
         for (QWidget* widget : dialog.controls())
@@ -217,35 +205,35 @@ private Q_SLOTS:
         }
     }
 
+    // Enter closes the window from a box, a check box or a closed list; on a focused push button
+    // it clicks the button instead. Esc closes.
     void keysFollowTheDialogRules() {
-        RecordedMessages messages;
-        {
+        const struct {
+            int focus;
+            Qt::Key key;
+            bool closes;
+            int result;
+        } cases[] = {
+            {IDC_ADDRESS, Qt::Key_Return, true, QDialog::Accepted},
+            {IDC_SCAN_1200, Qt::Key_Return, true, QDialog::Accepted},
+            {IDC_BAUD, Qt::Key_Enter, true, QDialog::Accepted},
+            {IDC_PORT, Qt::Key_Escape, true, QDialog::Rejected},
+            {IDC_SEARCH, Qt::Key_Return, false, 0},
+        };
+        for (const auto& c : cases) {
+            RecordedMessages messages;
             CSensorDlg dialog;
+            SetText(dialog, IDC_SCAN_FROM, "10");  // a search the click must refuse
+            SetText(dialog, IDC_SCAN_TO, "5");
             dialog.show();
             QVERIFY(QTest::qWaitForWindowActive(&dialog));
-            dialog.GetDlgItem(IDC_ADDRESS)->setFocus();
-            QTest::keyClick(dialog.GetDlgItem(IDC_ADDRESS), Qt::Key_Return);
-            QVERIFY(!dialog.isVisible());
-            QCOMPARE(dialog.result(), int(QDialog::Accepted));
-        }
-        {
-            CSensorDlg dialog;
-            dialog.show();
-            QVERIFY(QTest::qWaitForWindowActive(&dialog));
-            QTest::keyClick(dialog.GetDlgItem(IDC_PORT), Qt::Key_Escape);
-            QVERIFY(!dialog.isVisible());
-            QCOMPARE(dialog.result(), int(QDialog::Rejected));
-        }
-        {
-            CSensorDlg dialog;
-            dialog.show();
-            QVERIFY(QTest::qWaitForWindowActive(&dialog));
-            Item<QLineEdit>(dialog, IDC_SCAN_FROM)->setText(QStringLiteral("10"));
-            Item<QLineEdit>(dialog, IDC_SCAN_TO)->setText(QStringLiteral("5"));
-            dialog.GetDlgItem(IDC_SEARCH)->setFocus();
-            QTest::keyClick(dialog.GetDlgItem(IDC_SEARCH), Qt::Key_Enter, Qt::KeypadModifier);
-            QVERIFY(dialog.isVisible());
-            QCOMPARE(messages.texts, QStringList{U("请输入正确的地址范围0~255!!!")});
+            dialog.GetDlgItem(c.focus)->setFocus();
+            QTest::keyClick(dialog.GetDlgItem(c.focus), c.key);
+            QCOMPARE(dialog.isVisible(), !c.closes);
+            if (c.closes)
+                QCOMPARE(dialog.result(), c.result);
+            else
+                QCOMPARE(messages.texts, QStringList{U("请输入正确的地址范围0~255!!!")});
         }
     }
 

@@ -75,9 +75,7 @@ QWidget* CreateControl(const ControlTemplate& control, QWidget* parent, QSize ba
             widget = edit;
             break;
         }
-        case ControlKind::CheckBox:
-            widget = new QCheckBox(text, parent);
-            break;
+        case ControlKind::CheckBox: widget = new QCheckBox(text, parent); break;
         case ControlKind::PushButton: {
             auto* button = new QPushButton(text, parent);
             // Qt makes dialog buttons auto-default; Win32 dialogs here have a default button only
@@ -87,9 +85,7 @@ QWidget* CreateControl(const ControlTemplate& control, QWidget* parent, QSize ba
             widget = button;
             break;
         }
-        case ControlKind::GroupBox:
-            widget = new GroupFrame(parent);
-            break;
+        case ControlKind::GroupBox: widget = new GroupFrame(parent); break;
     }
     widget->setGeometry(rect);
     widget->setEnabled(!(control.styles & style::Disabled));

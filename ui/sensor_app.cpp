@@ -5,12 +5,14 @@
 
 #include "main_icon.h"
 #include "sensor_dlg.h"
+#include "version.h"
 
 void ConfigureApplication() {
     // One look on every desktop, and the same one the layout was checked in.
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     QApplication::setWindowIcon(MainIcon());
     QGuiApplication::setDesktopFileName(QStringLiteral("tessaly"));
+    QCoreApplication::setApplicationVersion(QString::fromUtf8(TESSALY_VERSION));
 }
 
 bool CSensorApp::InitInstance() {

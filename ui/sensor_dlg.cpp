@@ -147,17 +147,10 @@ void CSensorDlg::OnSysCommand(unsigned value, intptr_t) {
         return;
     }
     switch (value & 0xFFF0) {
-        case SC_CLOSE:
-            reject();
-            break;
-        case SC_MINIMIZE:
-            showMinimized();
-            break;
-        case SC_RESTORE:
-            showNormal();
-            break;
-        default:
-            break;
+        case SC_CLOSE: reject(); break;
+        case SC_MINIMIZE: showMinimized(); break;
+        case SC_RESTORE: showNormal(); break;
+        default: break;
     }
 }
 

@@ -1,7 +1,11 @@
 // What the window tests share: recorded message boxes, and controls by id.
 #pragma once
 
+#include <QAbstractButton>
 #include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
 #include <QStringList>
 #include <QTest>
 
@@ -25,4 +29,27 @@ T* Item(const CSensorDlg& dialog, int id) {
 
 inline QString U(const char* utf8) {
     return QString::fromUtf8(utf8);
+}
+
+// What a control shows: a caption, a box's text, a list's selected item.
+inline QString TextOf(const QWidget* widget) {
+    if (auto* label = qobject_cast<const QLabel*>(widget))
+        return label->text();
+    if (auto* button = qobject_cast<const QAbstractButton*>(widget))
+        return button->text();
+    if (auto* edit = qobject_cast<const QLineEdit*>(widget))
+        return edit->text();
+    if (auto* list = qobject_cast<const QComboBox*>(widget))
+        return list->currentText();
+    return {};
+}
+inline QString TextOf(const CSensorDlg& dialog, int id) {
+    return TextOf(dialog.GetDlgItem(id));
+}
+
+inline void SetText(CSensorDlg& dialog, int id, const char* text) {
+    Item<QLineEdit>(dialog, id)->setText(U(text));
+}
+inline void Click(CSensorDlg& dialog, int id) {
+    Item<QAbstractButton>(dialog, id)->click();
 }
