@@ -111,7 +111,6 @@ int CSensorDlg::SearchThreadProc(CSensorDlg* window) {
     return 2;
 }
 
-// WM_SEARCH_PROGRESS: the worker waits until the window has handled it.
 void CSensorDlg::NotifySearchProgress() {
     searchCall_.Call([this] { OnSearchProgress(0, 0); });
 }

@@ -20,7 +20,6 @@ class QLineEdit;
 class QPushButton;
 
 inline constexpr int ACQUIRE_TIMER_ID = 1;
-inline constexpr unsigned WM_SEARCH_PROGRESS = 0x0400 + 1;  // WM_USER + 1
 
 // A UTF-8 text from the resources as a QString.
 inline QString ResText(const char* utf8) {
@@ -77,6 +76,7 @@ private:
 
     // Search worker plumbing (operations/search.cpp).
     static int SearchThreadProc(CSensorDlg* window);
+    // WM_SEARCH_PROGRESS: runs OnSearchProgress on the window's thread; the worker waits for it.
     void NotifySearchProgress();
     void OnSearchWorkerEnded(unsigned generation);
     void LockForSearch();
