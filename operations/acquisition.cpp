@@ -51,9 +51,8 @@ void CSensorDlg::OnTimer(int) {
     }
 }
 
+// Closing the window stops a running acquisition the way the operator would.
 void CSensorDlg::EndAcquisition() {
-    if (m_acquire->text() == ResText(kAcquireCaption))
-        return;
-    KillTimer(ACQUIRE_TIMER_ID);
-    ClosePort(g_link.port);
+    if (m_acquire->text() != ResText(kAcquireCaption))
+        OnClickedAcquire();
 }

@@ -93,6 +93,23 @@ private Q_SLOTS:
         Click(dialog, IDC_ACQUIRE);
     }
 
+    void closingDuringAcquisitionReleasesThePort() {
+        SimProcess sim({"--address", "0"});
+        ScopedComPort com(1, sim.ptyPath());
+        CSensorDlg dialog;
+        dialog.show();
+        Click(dialog, IDC_ACQUIRE);
+        QTRY_VERIFY(TextOf(dialog, IDC_OK_COUNT).toInt() >= 1);
+        dialog.reject();
+        QVERIFY(!g_link.port);
+        const size_t requests = sim.LogLines().size();
+        QTest::qWait(700);
+        QCOMPARE(sim.LogLines().size(), requests);  // no tick after the window closed
+        PortHandle again = OpenComPort(1, 9600);
+        QVERIFY(again);
+        ClosePort(again);
+    }
+
     void typedNumbersReadLikeAtoi() {
         const std::pair<const char*, int> cases[] = {
             {"", 0},
