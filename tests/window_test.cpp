@@ -123,6 +123,17 @@ private Q_SLOTS:
         }
     }
 
+    // Group boxes follow the controls they frame; the mouse must still reach every control.
+    void everyControlTakesTheMouse() {
+        CSensorDlg dialog;
+        for (QWidget* widget : dialog.controls()) {
+            if (!(widget->focusPolicy() & Qt::ClickFocus))
+                continue;
+            QWidget* hit = dialog.childAt(widget->geometry().center());
+            QVERIFY2(hit == widget || widget->isAncestorOf(hit), qPrintable(TextOf(widget)));
+        }
+    }
+
     void tabOrderIsTemplateOrder() {
         CSensorDlg dialog;
         QList<QWidget*> stops;

@@ -19,9 +19,14 @@ int MulDiv(int value, int numerator, int denominator) {
 
 // A caption-less group box. Win32 draws its frame from half a text line below the top of the
 // control, where the caption would sit; QGroupBox without a title would start at the very top.
+// It also follows the controls it frames in the template, so it would sit on top of them: like a
+// Win32 group box it lets the mouse through and stays beneath its siblings.
 class GroupFrame : public QWidget {
 public:
-    using QWidget::QWidget;
+    explicit GroupFrame(QWidget* parent) : QWidget(parent) {
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+        lower();
+    }
 
 protected:
     void paintEvent(QPaintEvent*) override {

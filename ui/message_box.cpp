@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QFileInfo>
+#include <QIcon>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -24,6 +25,8 @@ void AfxMessageBox(const QString& text) {
     QMessageBox box(QMessageBox::NoIcon,
                     QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName(), text,
                     QMessageBox::Ok, QApplication::activeWindow());
-    box.button(QMessageBox::Ok)->setText(QStringLiteral("确定"));
+    QAbstractButton* ok = box.button(QMessageBox::Ok);
+    ok->setText(QStringLiteral("确定"));
+    ok->setIcon(QIcon());  // some styles decorate standard buttons; the operators' box has none
     box.exec();
 }
