@@ -288,6 +288,9 @@ private Q_SLOTS:
         QCOMPARE(texts[1], U("Tessaly 1.0 版"));
         QVERIFY(!texts[2].isEmpty());
         QCOMPARE(texts[3], U("确定"));
+        const QPixmap icon = qobject_cast<QLabel*>(about.controls()[0])->pixmap();
+        QCOMPARE(icon.size(), QSize(32, 32));
+        QVERIFY(icon.toImage().pixelColor(16, 16).alpha() > 0);  // drawn, not an empty pixmap
         auto* ok = qobject_cast<QPushButton*>(about.controls()[3]);
         QVERIFY(ok->isDefault());
         about.show();
