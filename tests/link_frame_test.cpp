@@ -1,6 +1,6 @@
 // The frame check and the register decoding against answers worked out independently: the worked
-// request and reply of the sensor's protocol, and a frame from the published Modbus serial-line
-// specification.
+// request and reply of the sensor's protocol, and a frame from the published Modbus over serial
+// line guide.
 #include <gtest/gtest.h>
 
 #include <vector>
