@@ -72,18 +72,18 @@ std::string ResolveComPort(int portNumber, const PortNameSources& sources) {
     if (std::string path = Override(sources, portNumber); !path.empty())
         return path;
 
-    std::vector<std::string> claimed;
+    std::vector<std::string> overrides(kHighestMappedNumber + 1);
     for (int n = 1; n <= kHighestMappedNumber; ++n)
-        if (std::string path = Override(sources, n); !path.empty())
-            claimed.push_back(std::move(path));
+        overrides[n] = Override(sources, n);
+    auto claimed = [&](int n) { return n <= kHighestMappedNumber && !overrides[n].empty(); };
 
     int number = 0;
     for (const std::string& device : ListSerialDevices(sources)) {
-        if (std::find(claimed.begin(), claimed.end(), device) != claimed.end())
+        if (std::find(overrides.begin(), overrides.end(), device) != overrides.end())
             continue;
         do
             ++number;
-        while (number <= kHighestMappedNumber && !Override(sources, number).empty());
+        while (claimed(number));
         if (number == portNumber)
             return device;
         if (number > portNumber)

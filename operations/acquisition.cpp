@@ -21,13 +21,8 @@ void CSensorDlg::OnClickedAcquire() {
         m_acquire->setText(ResText(kAcquireCaption));
         return;
     }
-    const int portNumber = m_port->currentIndex() + 1;
-    const int baud = Atoi(m_baud->currentText());
-    g_link.port = OpenComPort(portNumber, baud);
-    if (!g_link.port) {
-        AfxMessageBox(ResText(kOpenFailed));
+    if (!OpenSelectedPort())
         return;
-    }
     g_link.okCount = 0;
     g_link.failCount = 0;
     m_okCount->setText(QStringLiteral("0"));

@@ -84,7 +84,8 @@ private:
     void EndSearchWorker();
     // Acquisition's share of closing (operations/acquisition.cpp).
     void EndAcquisition();
-    // The commands' common opening: the chosen port at the chosen rate, or the open message.
+    // Acquisition's and the commands' common opening: the chosen port at the chosen rate, or the
+    // open message (operations/commands.cpp).
     bool OpenSelectedPort();
 
     // The 25 bound controls, in the order the class declares them.
