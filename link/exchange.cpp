@@ -1,5 +1,10 @@
 #include "exchange.h"
 
+#include <atomic>
+#include <memory>
+#include <mutex>
+#include <shared_mutex>
+
 #include "link_state.h"
 
 namespace {
@@ -26,12 +31,32 @@ constexpr CrcTables MakeCrcTables() {
 
 constexpr CrcTables kCrc = MakeCrcTables();
 
-ExchangeObserver& Observer() {
-    static ExchangeObserver observer;
-    return observer;
+// The observer is read on every exchange, from whichever thread makes it. The flag spares the
+// lock when there is none; the shared lock lets threads report at once while a setter waits for
+// every call in progress to end.
+struct ObserverSlot {
+    std::atomic<bool> set{false};
+    std::shared_mutex mutex;
+    ExchangeObserver observer;
+};
+
+ObserverSlot& Slot() {
+    static ObserverSlot slot;
+    return slot;
+}
+
+void Report(const ExchangeRecord& record) {
+    ObserverSlot& slot = Slot();
+    if (!slot.set.load(std::memory_order_acquire))
+        return;
+    std::shared_lock lock(slot.mutex);
+    if (slot.observer)
+        slot.observer(record);
 }
 
 }  // namespace
+
+LinkState g_link;
 
 uint16_t Crc16(const uint8_t* bytes, int length) {
     uint8_t hi = 0xFF;
@@ -55,39 +80,69 @@ std::array<uint8_t, REQUEST_LENGTH> BuildRequest(int address, int function, int 
     return request;
 }
 
-ExchangeOutcome JudgeReply(const uint8_t* reply, int got, int queued, int replyLength) {
-    if (replyLength < 3)
-        return ExchangeOutcome::WrongLength;
+ExchangeCause JudgeReply(const uint8_t* request, const uint8_t* reply, int got, int queued,
+                         int replyLength) {
     if (got == 0 && queued == 0)
-        return ExchangeOutcome::NoReply;
-    if (got != replyLength || queued != replyLength)
-        return ExchangeOutcome::WrongLength;
+        return ExchangeCause::NoReply;
+    if (queued > replyLength)
+        return ExchangeCause::TooLong;
+    if (replyLength < 3 || got != replyLength || queued != replyLength)
+        return ExchangeCause::Short;
     const uint16_t check = Crc16(reply, replyLength - 2);
     const int sent = reply[replyLength - 2] << 8 | reply[replyLength - 1];
-    return sent == check ? ExchangeOutcome::Accepted : ExchangeOutcome::BadCheck;
+    if (sent != check)
+        return ExchangeCause::BadCheck;
+    return reply[0] == request[0] && reply[1] == request[1] ? ExchangeCause::Accepted
+                                                            : ExchangeCause::OtherSender;
 }
 
-int Transact(int address, int function, int reg, int value, int replyLength, int budgetMs) {
+std::string DescribeCause(const ExchangeRecord& record) {
+    const int bytes = std::max(record.queued, static_cast<int>(record.reply.size()));
+    switch (record.cause) {
+        case ExchangeCause::Accepted: return "accepted";
+        case ExchangeCause::OtherSender: return "accepted from another address or function";
+        case ExchangeCause::NoReply: return "no reply";
+        case ExchangeCause::Short: return "short, " + std::to_string(bytes) + " bytes";
+        case ExchangeCause::TooLong: return "too long, " + std::to_string(bytes) + " bytes";
+        case ExchangeCause::BadCheck: return "bad check";
+    }
+    return {};
+}
+
+ExchangeRecord TransactOn(LinkState& link, int address, int function, int reg, int value,
+                          int replyLength, int budgetMs) {
     constexpr int kLongestReply = 256;  // a Modbus RTU frame is never longer
-    if (replyLength < 3 || replyLength > kLongestReply)
-        return 0;
-    const auto request = BuildRequest(address, function, reg, value);
-    WritePort(g_link.port, request.data(), REQUEST_LENGTH);
-    const int queued = WaitForInput(g_link.port, replyLength, budgetMs);
+    ExchangeRecord record;
+    record.time = std::chrono::system_clock::now();
+    record.device = link.device;
+    record.baud = link.baud;
+    record.request = BuildRequest(address, function, reg, value);
+    if (replyLength < 3 || replyLength > kLongestReply) {
+        record.cause = ExchangeCause::Short;
+        return record;
+    }
+    WritePort(link.port, record.request.data(), REQUEST_LENGTH);
+    record.queued = WaitForInput(link.port, replyLength, budgetMs);
     uint8_t reply[kLongestReply] = {};
     // A short wait already decides the exchange: the reply needs exactly replyLength bytes queued,
     // so sitting out the read time-out for late bytes could only cost time. Take what is there.
-    const int got = ReadPort(g_link.port, reply, queued < replyLength ? queued : replyLength);
-    const ExchangeOutcome outcome = JudgeReply(reply, got, queued, replyLength);
-    if (const ExchangeObserver& observer = Observer())
-        observer({request, std::vector<uint8_t>(reply, reply + got), queued, outcome});
-    if (outcome != ExchangeOutcome::Accepted)
-        return 0;
-    if (function == 0x04)
-        g_link.lastReadWord = reply[3] << 8 | reply[4];
-    return 1;
+    const int got =
+        ReadPort(link.port, reply, record.queued < replyLength ? record.queued : replyLength);
+    record.reply.assign(reply, reply + got);
+    record.cause = JudgeReply(record.request.data(), reply, got, record.queued, replyLength);
+    if (record.accepted() && function == 0x04)
+        link.lastReadWord = reply[3] << 8 | reply[4];
+    Report(record);
+    return record;
+}
+
+int Transact(int address, int function, int reg, int value, int replyLength, int budgetMs) {
+    return TransactOn(g_link, address, function, reg, value, replyLength, budgetMs).accepted();
 }
 
 void SetExchangeObserver(ExchangeObserver observer) {
-    Observer() = std::move(observer);
+    ObserverSlot& slot = Slot();
+    std::unique_lock lock(slot.mutex);
+    slot.set.store(static_cast<bool>(observer), std::memory_order_release);
+    slot.observer = std::move(observer);
 }

@@ -1,31 +1,20 @@
-// The one record through which the exchange, acquisition, the device search (and its worker
-// thread) and the configuration commands hand values to one another.
+// The state of one exchange link: the port open for it and the last word read through it. Each
+// caller that talks to a sensor holds one and hands it to the exchange, so that two exchanges on
+// two ports cannot collide. The window keeps its one link in g_link.
 #pragma once
 
-#include <atomic>
+#include <string>
 
 #include "serial_port.h"
 
-enum SearchOutcome { Probing = 0, Found = 1, Exhausted = 2 };
-
 struct LinkState {
     int lastReadWord = 0;  // first data word of the last accepted read reply
-    int failCount = 0;     // failed acquisition ticks since acquisition last started
-    int okCount = 0;       // successful acquisition ticks since acquisition last started
-    // 1 while the operator wants a search to run; only the operator's stop clears it. The worker
-    // polls it from another thread.
-    std::atomic<int> searchRunning{0};
-    SearchOutcome searchOutcome = Probing;  // of the latest search notification
-    int scanTo = 0;                         // last address of the search range, inclusive
-    int scanFrom = 0;
-    int portNumber = 0;    // n of the COMn the search uses
-    int probeAddress = 0;  // of the latest probe; after Found, the address that answered
-    int probeBaud = 0;     // of the latest probe; after Found, the rate that answered
-    int scan9600 = 0;      // scan box states as read at search start; probed only when exactly 1
-    int scan4800 = 0;
-    int scan2400 = 0;
-    int scan1200 = 0;
-    PortHandle port;  // the port open for an exchange, or empty
+    PortHandle port;       // the port open for an exchange, or empty
+    // What the port was opened as, for the records of its exchanges (set by whoever opens it
+    // through the operations; left empty by a bare OpenComPort).
+    std::string device;
+    int baud = 0;
 };
 
+// The window's link: every exchange of Transact without a link argument goes through it.
 extern LinkState g_link;

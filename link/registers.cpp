@@ -1,13 +1,19 @@
 #include "registers.h"
 
-#include <cstdio>
+#include <charconv>
+
+#include "link_state.h"
 
 int TransactRow(const RegisterRow& row, int address) {
     return TransactRow(row, address, row.value);
 }
 
 int TransactRow(const RegisterRow& row, int address, int value) {
-    return Transact(address, row.function, row.reg, value, REPLY_LENGTH, row.budgetMs);
+    return TransactRowOn(g_link, row, address, value).accepted();
+}
+
+ExchangeRecord TransactRowOn(LinkState& link, const RegisterRow& row, int address, int value) {
+    return TransactOn(link, address, row.function, row.reg, value, REPLY_LENGTH, row.budgetMs);
 }
 
 double MeasurementValue(int word) {
@@ -15,10 +21,14 @@ double MeasurementValue(int word) {
     return tenths * 0.1;
 }
 
+// "%0.1f" with a decimal point whatever the process's locale: printf would follow LC_NUMERIC,
+// which a Qt program takes from the environment ("12,3" under a German locale).
 std::string MeasurementText(int word) {
     char text[32];
-    std::snprintf(text, sizeof text, "%0.1f", MeasurementValue(word));
-    return text;
+    const auto end = std::to_chars(text, text + sizeof text, MeasurementValue(word),
+                                   std::chars_format::fixed, 1)
+                         .ptr;
+    return std::string(text, end);
 }
 
 int TurnsValue(int word) {

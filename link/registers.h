@@ -1,6 +1,7 @@
 // Which register each operator action touches, and how the words that come back are shown.
 #pragma once
 
+#include <array>
 #include <string>
 
 #include "exchange.h"
@@ -21,6 +22,21 @@ inline constexpr int TURNS_MAX = 10;
 inline constexpr int ADDRESS_MIN = 0;
 inline constexpr int ADDRESS_MAX = 255;
 
+// The rates the sensor talks at, in the order of the window's baud lists.
+inline constexpr std::array<int, 5> SENSOR_RATES = {1200, 2400, 4800, 9600, 19200};
+
+// Where a rate stands in SENSOR_RATES; -1 for a rate the sensor does not have.
+constexpr int BaudIndex(int baud) {
+    for (int i = 0; i < static_cast<int>(SENSOR_RATES.size()); ++i)
+        if (SENSOR_RATES[i] == baud)
+            return i;
+    return -1;
+}
+
+constexpr bool AddressInRange(int address) {
+    return address >= ADDRESS_MIN && address <= ADDRESS_MAX;
+}
+
 // One operator action as one exchange: function, register, the value sent (for writes whose value
 // the operator gives, the caller passes it) and the wait budget.
 struct RegisterRow {
@@ -40,10 +56,12 @@ inline constexpr RegisterRow ZERO{FUNCTION_WRITE, REGISTER_ZERO, 0, LONG_WAIT_MS
 inline constexpr RegisterRow CALIBRATE{FUNCTION_WRITE, REGISTER_CALIBRATE, CALIBRATION_WORD,
                                        LONG_WAIT_MS};
 
-// Runs a row against `address` with the row's own value.
+// Runs a row against `address` on g_link with the row's own value; 1 when accepted.
 int TransactRow(const RegisterRow& row, int address);
-// Runs a write row with the value the operator gave.
+// Runs a write row on g_link with the value the operator gave; 1 when accepted.
 int TransactRow(const RegisterRow& row, int address, int value);
+// Runs a row on a link of the caller's.
+ExchangeRecord TransactRowOn(LinkState& link, const RegisterRow& row, int address, int value);
 
 // The measurement word is sign and magnitude in tenths: 0x8005 is -0.5, 0x8000 is 0.0.
 double MeasurementValue(int word);

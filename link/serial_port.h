@@ -1,7 +1,7 @@
-// The serial line to the sensor: open a numbered COMn port exclusively with the sensor's line
-// settings, wait for received bytes, read, write, purge, close. The platform backend lives in
-// one file per platform (serial_port_posix.cpp, later serial_port_win32.cpp); callers never see
-// which one they got.
+// The serial line to the sensor: open a numbered COMn port (or a device path) exclusively with
+// the sensor's line settings, wait for received bytes, read, write, purge, close. The platform
+// backend lives in one file per platform (serial_port_posix.cpp, serial_port_win32.cpp); callers
+// never see which one they got.
 #pragma once
 
 #include <cstdint>
@@ -13,26 +13,67 @@
 class PortHandle {
 public:
     PortHandle() = default;
-    explicit PortHandle(std::intptr_t native) : native_(native) {}
+    // `setExclusive`: this handle set the tty's exclusive flag and must clear it on close.
+    explicit PortHandle(std::intptr_t native, bool setExclusive = false)
+        : native_(native), setExclusive_(setExclusive) {}
 
     explicit operator bool() const { return native_ != kEmpty; }
     std::intptr_t native() const { return native_; }
+    bool setExclusive() const { return setExclusive_; }
 
     friend bool operator==(const PortHandle&, const PortHandle&) = default;
 
 private:
     static constexpr std::intptr_t kEmpty = -1;
     std::intptr_t native_ = kEmpty;
+    bool setExclusive_ = false;
+};
+
+// Why a port could not be opened, as the reasons a person can act on. Each backend maps its
+// system's error codes to these once.
+enum class OpenError {
+    None,
+    NoDevice,      // nothing behind COMn, or the path does not exist
+    Busy,          // another program holds the port
+    NoPermission,  // this user may not open it; `group` names the group that may
+    NotSerial,     // the path is not a serial device
+    RateRefused,   // the port refused the line settings
+    Other,         // anything else; `osError` holds the system's code
+};
+
+// The result of an open: the handle, or why there is none.
+struct PortOpening {
+    PortHandle handle;
+    OpenError error = OpenError::None;
+    std::string path;   // the device that was tried; "" when COMn maps to nothing
+    std::string group;  // NoPermission: the group that owns the device ("" if unknown)
+    int osError = 0;    // the system's error code behind the reason, when there was one
+
+    explicit operator bool() const { return static_cast<bool>(handle); }
 };
 
 // Opens COMn exclusively at 8N1 and baudRate, DTR dropped, both queues purged. Returns an empty
 // handle when the port is absent, busy, or refuses the settings.
 PortHandle OpenComPort(int portNumber, int baudRate);
 
+// The same open, saying why it failed.
+PortOpening OpenComPortWithReason(int portNumber, int baudRate);
+
+// The same open of a device given by its path.
+PortOpening OpenPortPath(const std::string& path, int baudRate);
+
+// The reason in a sentence a person can act on, without the port's name, e.g. "permission
+// denied; add yourself to the group dialout and log in again". "" for OpenError::None.
+std::string DescribeOpenError(const PortOpening& opening);
+
 // Waits until at least `count` received bytes are queued (not yet read) or budgetMs has passed.
 // Returns the number queued at that moment, which may exceed `count`. Never fails: an empty
 // handle or a broken line simply yields a short count after the budget.
 int WaitForInput(const PortHandle& handle, int count, int budgetMs);
+
+// True when the line has hung up for good: the device is gone (an adapter pulled out) or the
+// other end of a pseudo-terminal closed. Reopening the port is the only way back.
+bool LineHungUp(const PortHandle& handle);
 
 // Releases the port and empties the handle; closing an empty handle does nothing.
 void ClosePort(PortHandle& handle);

@@ -3,10 +3,12 @@
 #include "serial_port.h"
 
 #include <fcntl.h>
+#include <grp.h>
 #include <poll.h>
 #include <sys/epoll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -32,16 +34,19 @@ int Fd(const PortHandle& handle) {
     return static_cast<int>(handle.native());
 }
 
-// 8N1 at the rate, raw bytes (no echo, no software flow control that would eat 0x11/0x13),
-// reads that never block on their own: ReadPort and WaitForInput do the timing.
+// 8N1 at the rate, raw bytes, reads that never block on their own: ReadPort and WaitForInput do
+// the timing. The sensor's line has no flow control, but a tty keeps whatever the previous program
+// set: RTS/CTS would stall every request on a line without CTS, and XON/XOFF would eat 0x11/0x13
+// or inject them. Both are cleared here.
 bool ConfigureLine(int fd, int baudRate) {
     const speed_t speed = TermiosSpeed(baudRate);
     termios settings{};
     if (speed == B0 || tcgetattr(fd, &settings) != 0)
         return false;
     cfmakeraw(&settings);
-    settings.c_cflag &= ~(CSIZE | PARENB | CSTOPB);
+    settings.c_cflag &= ~(CSIZE | PARENB | CSTOPB | CRTSCTS);
     settings.c_cflag |= CS8 | CLOCAL | CREAD;
+    settings.c_iflag &= ~(IXON | IXOFF | IXANY);
     settings.c_cc[VMIN] = 0;
     settings.c_cc[VTIME] = 0;
     if (cfsetispeed(&settings, speed) != 0 || cfsetospeed(&settings, speed) != 0)
@@ -80,6 +85,33 @@ bool PollFor(int fd, short events, int timeoutMs) {
     }
 }
 
+// The one place errno becomes a reason.
+OpenError ReasonOf(int error) {
+    switch (error) {
+        case ENOENT:
+        case ENODEV:
+        case ENXIO:
+        case ENOTDIR: return OpenError::NoDevice;
+        case EBUSY:
+        case EWOULDBLOCK: return OpenError::Busy;
+        case EACCES:
+        case EPERM:
+        case EROFS: return OpenError::NoPermission;
+        case ENOTTY:
+        case EISDIR: return OpenError::NotSerial;
+        default: return OpenError::Other;
+    }
+}
+
+// The group whose members may open the device (dialout for serial adapters on Debian).
+std::string OwningGroup(const std::string& path) {
+    struct stat info {};
+    if (stat(path.c_str(), &info) != 0 || !(info.st_mode & S_IRWXG))
+        return {};
+    const group* owner = getgrgid(info.st_gid);
+    return owner ? owner->gr_name : std::string();
+}
+
 }  // namespace
 
 std::string ComPortPath(int portNumber) {
@@ -87,40 +119,80 @@ std::string ComPortPath(int portNumber) {
 }
 
 PortHandle OpenComPort(int portNumber, int baudRate) {
+    return OpenComPortWithReason(portNumber, baudRate).handle;
+}
+
+PortOpening OpenComPortWithReason(int portNumber, int baudRate) {
     const std::string path = ComPortPath(portNumber);
-    if (path.empty())
-        return {};
+    if (path.empty()) {
+        PortOpening nothing;
+        nothing.error = OpenError::NoDevice;
+        return nothing;
+    }
+    return OpenPortPath(path, baudRate);
+}
+
+PortOpening OpenPortPath(const std::string& path, int baudRate) {
+    PortOpening opening;
+    opening.path = path;
+    auto fail = [&](OpenError error, int osError) {
+        opening.error = error;
+        opening.osError = osError;
+        if (error == OpenError::NoPermission)
+            opening.group = OwningGroup(path);
+        return opening;
+    };
     // Non-blocking while opening so that a port waiting for carrier cannot hang us.
     const int fd = open(path.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
-        return {};
-    // TIOCEXCL keeps other users out but not root; the lock keeps out every program that locks.
-    if (!isatty(fd) || ioctl(fd, TIOCEXCL) != 0 || flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        return fail(ReasonOf(errno), errno);
+    if (!isatty(fd)) {
         close(fd);
-        return {};
+        return fail(OpenError::NotSerial, ENOTTY);
     }
-    PortHandle handle(fd);
+    // The lock first: it keeps out every program that locks, root's too. Then a tty that another
+    // program made exclusive is refused even where root could open it. The flag is set last, only
+    // on a port we keep, and cleared on close only by the handle that set it.
+    int exclusive = 0;
+    if (flock(fd, LOCK_EX | LOCK_NB) != 0 ||
+        (ioctl(fd, TIOCGEXCL, &exclusive) == 0 && exclusive != 0)) {
+        const int error = errno == EWOULDBLOCK ? EBUSY : errno;
+        close(fd);
+        return fail(OpenError::Busy, exclusive ? EBUSY : error);
+    }
     if (!ConfigureLine(fd, baudRate)) {
-        ClosePort(handle);
-        return {};
+        const int error = errno;
+        close(fd);
+        return fail(OpenError::RateRefused, error);
     }
     const int flags = fcntl(fd, F_GETFL);
     if (flags >= 0)
         (void)fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
     DropDtr(fd);
-    PurgePort(handle);
-    return handle;
+    const bool setExclusive = ioctl(fd, TIOCEXCL) == 0;
+    opening.handle = PortHandle(fd, setExclusive);
+    PurgePort(opening.handle);
+    return opening;
 }
 
 void ClosePort(PortHandle& handle) {
     if (!handle)
         return;
     const int fd = Fd(handle);
+    const bool clearExclusive = handle.setExclusive();
     handle = PortHandle{};
-    // The exclusive flag belongs to the tty, not to our descriptor: clear it, or the next open
-    // fails while anyone else (a simulator, getty) still holds the device.
-    (void)ioctl(fd, TIOCNXCL);
+    // The exclusive flag belongs to the tty, not to our descriptor: clear the one we set, or the
+    // next open fails while anyone else (a simulator, getty) still holds the device.
+    if (clearExclusive)
+        (void)ioctl(fd, TIOCNXCL);
     close(fd);
+}
+
+bool LineHungUp(const PortHandle& handle) {
+    if (!handle)
+        return false;
+    pollfd entry{Fd(handle), POLLIN, 0};
+    return poll(&entry, 1, 0) > 0 && (entry.revents & (POLLHUP | POLLERR | POLLNVAL));
 }
 
 void PurgePort(const PortHandle& handle) {

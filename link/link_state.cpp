@@ -1,3 +1,0 @@
-#include "link_state.h"
-
-LinkState g_link;

@@ -1,0 +1,55 @@
+// The device search: every address of a range at every chosen rate, one probe each (the port
+// opened, one read of the measurement with a short budget, the port closed), until a sensor
+// answers or the range is done. The window runs it on its worker thread; tessalyctl in its main.
+#pragma once
+
+#include <functional>
+#include <vector>
+
+#include "exchange.h"
+#include "link_state.h"
+#include "sensor_line.h"
+
+struct SearchPlan {
+    LineSettings line;                       // the port; its rate is not used
+    std::vector<int> rates{1200, 2400, 4800, 9600};  // tried in this order at each address
+    int first = 0;                           // addresses, inclusive
+    int last = 255;
+    // The wait of one probe at a rate; null: SHORT_WAIT_MS at every rate, as the window waits.
+    std::function<int(int baud)> probeBudgetMs;
+    bool stopAtFirst = true;  // false: go on and list every sensor of the line
+};
+
+// A valid range: both ends within 0..255 and the first not above the last.
+bool SearchRangeValid(int first, int last);
+
+// The shortest wait in which a reply could come at this rate: the request's and the reply's
+// bytes on the wire (10 bits a byte) plus the sensor's turnaround, rounded up to a millisecond.
+int FastProbeBudgetMs(int baud, int turnaroundMs);
+
+struct Probe {
+    int address = 0;
+    int baud = 0;
+    ExchangeRecord exchange;
+    bool found() const { return exchange.accepted(); }
+};
+
+enum class SearchEnd {
+    Stopped,     // the stop flag was seen before a probe
+    Found,       // stopAtFirst and a sensor answered: the last probe
+    Exhausted,   // the whole range was tried (with stopAtFirst: nothing answered)
+    PortFailed,  // the port could not be opened for a probe: see `opening`
+};
+
+struct SearchResult {
+    SearchEnd end = SearchEnd::Exhausted;
+    std::vector<Probe> found;  // every probe that answered, in order
+    PortOpening opening;       // PortFailed: why
+    int probes = 0;            // probes made
+};
+
+// Runs the plan. `stopRequested` is polled before each probe (from this thread; it may read a
+// flag another thread sets). `progress` gets every probe after its port is closed again.
+SearchResult Search(LinkState& link, const SearchPlan& plan,
+                    const std::function<bool()>& stopRequested,
+                    const std::function<void(const Probe&)>& progress);

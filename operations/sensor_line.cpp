@@ -1,0 +1,98 @@
+#include "sensor_line.h"
+
+#include "registers.h"
+
+namespace {
+
+Result ValueRefused() {
+    Result result;
+    result.outcome = Outcome::BadValue;
+    return result;
+}
+
+}  // namespace
+
+std::string PortLabel(const LineSettings& line, const std::string& device) {
+    if (!line.path.empty())
+        return line.path;
+    std::string label = "COM" + std::to_string(line.portNumber);
+    if (!device.empty())
+        label += " (" + device + ")";
+    return label;
+}
+
+SensorLine::SensorLine(LinkState& link, const LineSettings& line) : link_(link), settings_(line) {
+    opening_ = settings_.path.empty() ? OpenComPortWithReason(settings_.portNumber, settings_.baud)
+                                      : OpenPortPath(settings_.path, settings_.baud);
+    // Every opener stores its result in the link, a failed open too.
+    link_.port = opening_.handle;
+    opening_.handle = PortHandle{};
+    link_.device = opening_.path;
+    link_.baud = settings_.baud;
+}
+
+SensorLine::~SensorLine() {
+    Close();
+}
+
+void SensorLine::Close() {
+    ClosePort(link_.port);
+}
+
+bool SensorLine::Reopen() {
+    Close();
+    opening_ = settings_.path.empty() ? OpenComPortWithReason(settings_.portNumber, settings_.baud)
+                                      : OpenPortPath(settings_.path, settings_.baud);
+    link_.port = opening_.handle;
+    opening_.handle = PortHandle{};
+    return open();
+}
+
+Result SensorLine::Exchange(const RegisterRow& row, int address, int value) {
+    Result result;
+    if (!AddressInRange(address)) {
+        // Only the low byte would be sent: 300 would reach device 44.
+        result.outcome = Outcome::BadAddress;
+        return result;
+    }
+    result.exchange = TransactRowOn(link_, row, address, value);
+    result.outcome = result.exchange.accepted() ? Outcome::Done : Outcome::Failed;
+    if (result.done() && row.function == FUNCTION_READ)
+        result.word = link_.lastReadWord;
+    return result;
+}
+
+Result SensorLine::ReadMeasurement(int address) {
+    PurgePort(link_.port);
+    return Exchange(READ_MEASUREMENT, address, READ_MEASUREMENT.value);
+}
+
+Result SensorLine::ReadTurns(int address) {
+    return Exchange(READ_TURNS, address, READ_TURNS.value);
+}
+
+Result SensorLine::SetAddress(int address, int newAddress) {
+    if (!AddressInRange(newAddress))
+        return ValueRefused();
+    return Exchange(WRITE_ADDRESS, address, newAddress);
+}
+
+Result SensorLine::SetBaud(int address, int newBaud) {
+    if (BaudIndex(newBaud) < 0)
+        return ValueRefused();
+    return Exchange(WRITE_BAUD, address, newBaud);
+}
+
+Result SensorLine::SetTurns(int address, int turns) {
+    if (turns > TURNS_MAX || turns < TURNS_MIN)
+        return ValueRefused();
+    return Exchange(WRITE_TURNS, address, turns);
+}
+
+Result SensorLine::Zero(int address) {
+    return Exchange(ZERO, address, ZERO.value);
+}
+
+Result SensorLine::Calibrate(int address) {
+    return Exchange(CALIBRATE, address, CALIBRATE.value);
+}
