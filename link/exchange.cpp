@@ -114,7 +114,7 @@ ExchangeRecord TransactOn(LinkState& link, int address, int function, int reg, i
     constexpr int kLongestReply = 256;  // a Modbus RTU frame is never longer
     ExchangeRecord record;
     record.time = std::chrono::system_clock::now();
-    record.device = link.device;
+    record.portLabel = link.portLabel;
     record.baud = link.baud;
     record.request = BuildRequest(address, function, reg, value);
     if (replyLength < 3 || replyLength > kLongestReply) {

@@ -44,7 +44,7 @@ ExchangeCause JudgeReply(const uint8_t* request, const uint8_t* reply, int got, 
 // One exchange as it happened, for its caller and for diagnostics.
 struct ExchangeRecord {
     std::chrono::system_clock::time_point time;  // when the request went out
-    std::string device;                          // the link's device and rate, when known
+    std::string portLabel;                       // the link's port and rate, when known
     int baud = 0;
     std::array<uint8_t, REQUEST_LENGTH> request{};
     std::vector<uint8_t> reply;  // the bytes read

@@ -10,9 +10,9 @@
 struct LinkState {
     int lastReadWord = 0;  // first data word of the last accepted read reply
     PortHandle port;       // the port open for an exchange, or empty
-    // What the port was opened as, for the records of its exchanges (set by whoever opens it
-    // through the operations; left empty by a bare OpenComPort).
-    std::string device;
+    // What the port was opened as, for the records of its exchanges: "COM1 (/dev/ttyUSB0)" or a
+    // path, and the rate. Set by the operations' opening; a bare OpenComPort leaves them alone.
+    std::string portLabel;
     int baud = 0;
 };
 

@@ -27,7 +27,7 @@ SensorLine::SensorLine(LinkState& link, const LineSettings& line) : link_(link),
     // Every opener stores its result in the link, a failed open too.
     link_.port = opening_.handle;
     opening_.handle = PortHandle{};
-    link_.device = opening_.path;
+    link_.portLabel = PortLabel(settings_, opening_.path);
     link_.baud = settings_.baud;
 }
 
