@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "sensor_line.h"
+#include "sensor_bus.h"
 #include "sim_options.h"
 #include "termios_rates.h"
 
@@ -183,7 +183,7 @@ bool MakeLink(const std::string& linkPath, const std::string& target, std::strin
 }
 
 void Serve(const SimOptions& options, Line& line, FILE* log) {
-    SensorLine sensors(options.Sensors());
+    SensorBus sensors(options.Sensors());
     uint8_t buffer[512];
     while (WaitFor(line.io, POLLIN, nullptr)) {
         const ssize_t n = read(line.io, buffer, sizeof buffer);

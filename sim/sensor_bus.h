@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Several simulated sensors on one line, as an RS-485 line can hold them: every request is heard
+// Several simulated sensors on one bus, as an RS-485 line can hold them: every request is heard
 // by every sensor, and the one whose address and rate it matches answers.
 #pragma once
 
@@ -7,9 +7,9 @@
 
 #include "sensor_engine.h"
 
-class SensorLine {
+class SensorBus {
 public:
-    explicit SensorLine(const std::vector<SensorConfig>& sensors);
+    explicit SensorBus(const std::vector<SensorConfig>& sensors);
 
     // As SensorEngine::Receive, for the whole line. Sensors that came to share an address and a
     // rate (one was given the other's address) all answer, and their replies run together on the

@@ -1,13 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "sensor_line.h"
+#include "sensor_bus.h"
 
 #include <utility>
 
-SensorLine::SensorLine(const std::vector<SensorConfig>& sensors)
+SensorBus::SensorBus(const std::vector<SensorConfig>& sensors)
     : sensors_(sensors.begin(), sensors.end()) {}
 
-std::vector<FrameEvent> SensorLine::Receive(const uint8_t* bytes, size_t length, int baudSeen,
-                                            double nowS) {
+std::vector<FrameEvent> SensorBus::Receive(const uint8_t* bytes, size_t length, int baudSeen,
+                                           double nowS) {
     std::vector<FrameEvent> events;
     for (std::vector<uint8_t>& request : framer_.Feed(bytes, length, nowS)) {
         FrameEvent event{std::move(request), baudSeen, std::nullopt};
