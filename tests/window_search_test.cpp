@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "exchange.h"
 #include "link_state.h"
 #include "support/sim_process.h"
 #include "support/window_support.h"
@@ -104,7 +105,7 @@ private Q_SLOTS:
             QVERIFY(dialog.GetDlgItem(id)->isEnabled());
         QVERIFY(dialog.GetDlgItem(IDC_ZERO)->isEnabled());
         QVERIFY2(!dialog.GetDlgItem(IDC_CALIBRATE)->isEnabled(), "no acquisition has run yet");
-        QCOMPARE(g_link.searchRunning.load(), 1);
+        QCOMPARE(dialog.linkState().searchRunning.load(), 1);
     }
 
     void progressShowsEachProbe() {
@@ -191,4 +192,4 @@ private Q_SLOTS:
 };
 
 QTEST_MAIN(SearchTest)
-#include "operations_search_test.moc"
+#include "window_search_test.moc"
