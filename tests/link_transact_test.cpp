@@ -49,7 +49,16 @@ TEST_F(TransactTest, SevenByteWriteReplyIsAcceptedAndLeavesTheWord) {
     EXPECT_EQ(g_link.lastReadWord, 10);
 }
 
-// Every fault of the sensor gives its own cause; only the accepted ones set the word.
+TEST_F(TransactTest, AReplyFromAnotherAddressIsStillAccepted) {
+    Start({"--other-address"});
+    const ExchangeRecord record = TransactOn(g_link, 1, FUNCTION_READ, 0, 1, REPLY_LENGTH, SHORT_WAIT_MS);
+    EXPECT_EQ(record.cause, ExchangeCause::OtherSender);
+    EXPECT_TRUE(record.accepted());
+    EXPECT_EQ(record.reply[0], 2);
+    EXPECT_EQ(g_link.lastReadWord, 123);
+}
+
+// Every fault of the sensor gives its own cause; the word is left alone.
 TEST_F(TransactTest, EachReplyFaultHasItsCause) {
     const struct {
         const char* fault;

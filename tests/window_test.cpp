@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
 
@@ -246,6 +247,56 @@ private Q_SLOTS:
             else
                 QCOMPARE(messages.texts, QStringList{U("请输入正确的地址范围0~255!!!")});
         }
+    }
+
+    // Arrow keys on a button or a check box stay within its group; edit boxes keep theirs.
+    void arrowKeysStayInTheirGroup_data() {
+        QTest::addColumn<int>("from");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("to");
+        QTest::newRow("search, down: wraps to the address box") << IDC_SEARCH << int(Qt::Key_Down)
+                                                                << IDC_ADDRESS;
+        QTest::newRow("search, up") << IDC_SEARCH << int(Qt::Key_Up) << IDC_SCAN_9600;
+        QTest::newRow("1200, right") << IDC_SCAN_1200 << int(Qt::Key_Right) << IDC_SCAN_2400;
+        QTest::newRow("1200, left") << IDC_SCAN_1200 << int(Qt::Key_Left) << IDC_ADDRESS;
+        QTest::newRow("set address, down") << IDC_SET_ADDRESS << int(Qt::Key_Down)
+                                           << IDC_NEW_ADDRESS;
+        QTest::newRow("acquire: alone in its group") << IDC_ACQUIRE << int(Qt::Key_Down)
+                                                     << IDC_ACQUIRE;
+        QTest::newRow("zero, down") << IDC_ZERO << int(Qt::Key_Down) << IDC_CALIBRATE;
+        QTest::newRow("read turns, up") << IDC_READ_TURNS << int(Qt::Key_Up) << IDC_SET_TURNS;
+        QTest::newRow("set turns, up: wraps over the current box")
+            << IDC_SET_TURNS << int(Qt::Key_Up) << IDC_CURRENT;
+    }
+    void arrowKeysStayInTheirGroup() {
+        QFETCH(int, from);
+        QFETCH(int, key);
+        QFETCH(int, to);
+        CSensorDlg dialog;
+        dialog.GetDlgItem(IDC_CALIBRATE)->setEnabled(true);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        dialog.GetDlgItem(from)->setFocus();
+        QTest::keyClick(dialog.GetDlgItem(from), Qt::Key(key));
+        QCOMPARE(QApplication::focusWidget(), dialog.GetDlgItem(to));
+    }
+
+    // Every box the operators know carries the exclamation icon and one OK button.
+    void messageBoxesCarryTheWarningIcon() {
+        QMessageBox::Icon icon = QMessageBox::NoIcon;
+        QString title, button;
+        QTimer::singleShot(0, [&] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                icon = box->icon();
+                title = box->windowTitle();
+                button = box->buttons().value(0)->text();
+                box->accept();
+            }
+        });
+        AfxMessageBox(U("调零成功!!!"));
+        QCOMPARE(icon, QMessageBox::Warning);
+        QCOMPARE(title, QCoreApplication::applicationName());
+        QCOMPARE(button, U("确定"));
     }
 
     void systemCommands() {
