@@ -23,7 +23,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (got != replyLength || queued != replyLength ||
             buffer[replyLength - 2] != (check >> 8) || buffer[replyLength - 1] != (check & 0xFF))
             std::abort();
-        if ((cause == ExchangeCause::Accepted) != (buffer[0] == request[0] && buffer[1] == request[1]))
+        if ((cause == ExchangeCause::Accepted) !=
+            (buffer[0] == request[0] && buffer[1] == request[1]))
             std::abort();
     }
     return 0;

@@ -11,9 +11,9 @@
 #include "sensor_line.h"
 
 struct SearchPlan {
-    LineSettings line;                       // the port; its rate is not used
+    LineSettings line;                               // the port; its rate is not used
     std::vector<int> rates{1200, 2400, 4800, 9600};  // tried in this order at each address
-    int first = 0;                           // addresses, inclusive
+    int first = 0;                                   // addresses, inclusive
     int last = 255;
     // The wait of one probe at a rate; null: SHORT_WAIT_MS at every rate, as the window waits.
     std::function<int(int baud)> probeBudgetMs;

@@ -136,8 +136,8 @@ TEST(OpenComPort, NoPermissionNamesTheGroup) {
                 _exit(2);
         }
         const PortOpening opening = OpenPortPath(pty.path, 9600);
-        const std::string text = std::to_string(static_cast<int>(opening.error)) + " " +
-                                 DescribeOpenError(opening);
+        const std::string text =
+            std::to_string(static_cast<int>(opening.error)) + " " + DescribeOpenError(opening);
         (void)!write(report[1], text.data(), text.size());
         _exit(0);
     }

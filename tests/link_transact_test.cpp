@@ -51,7 +51,8 @@ TEST_F(TransactTest, SevenByteWriteReplyIsAcceptedAndLeavesTheWord) {
 
 TEST_F(TransactTest, AReplyFromAnotherAddressIsStillAccepted) {
     Start({"--other-address"});
-    const ExchangeRecord record = TransactOn(g_link, 1, FUNCTION_READ, 0, 1, REPLY_LENGTH, SHORT_WAIT_MS);
+    const ExchangeRecord record =
+        TransactOn(g_link, 1, FUNCTION_READ, 0, 1, REPLY_LENGTH, SHORT_WAIT_MS);
     EXPECT_EQ(record.cause, ExchangeCause::OtherSender);
     EXPECT_TRUE(record.accepted());
     EXPECT_EQ(record.reply[0], 2);
@@ -75,8 +76,8 @@ TEST_F(TransactTest, EachReplyFaultHasItsCause) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.fault);
         Start({c.fault});
-        const ExchangeRecord record =
-            TransactOn(g_link, 1, c.row.function, c.row.reg, c.row.value, REPLY_LENGTH, SHORT_WAIT_MS);
+        const ExchangeRecord record = TransactOn(g_link, 1, c.row.function, c.row.reg, c.row.value,
+                                                 REPLY_LENGTH, SHORT_WAIT_MS);
         EXPECT_EQ(record.cause, c.cause) << DescribeCause(record);
         EXPECT_FALSE(record.accepted());
         EXPECT_EQ(static_cast<size_t>(record.queued), c.bytes);

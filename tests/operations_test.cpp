@@ -96,9 +96,9 @@ TEST_F(Operations, RangesAreCheckedAtTheirEdges) {
         const char* step;
         Result result;
     } accepted[] = {
-        {"turns 1", sensor.SetTurns(1, 1)},      {"turns 10", sensor.SetTurns(1, 10)},
-        {"to 255", sensor.SetAddress(1, 255)},   {"at 255", sensor.Zero(255)},
-        {"to 0", sensor.SetAddress(255, 0)},     {"at 0", sensor.ReadMeasurement(0)},
+        {"turns 1", sensor.SetTurns(1, 1)},     {"turns 10", sensor.SetTurns(1, 10)},
+        {"to 255", sensor.SetAddress(1, 255)},  {"at 255", sensor.Zero(255)},
+        {"to 0", sensor.SetAddress(255, 0)},    {"at 0", sensor.ReadMeasurement(0)},
         {"back to 1", sensor.SetAddress(0, 1)},
     };
     for (const auto& a : accepted)
@@ -162,7 +162,7 @@ TEST(SearchRange, EdgesOfTheRange) {
     const struct {
         int first, last;
         bool valid;
-    } cases[] = {{0, 255, true}, {5, 5, true},    {255, 255, true}, {6, 5, false},
+    } cases[] = {{0, 255, true}, {5, 5, true},    {255, 255, true},   {6, 5, false},
                  {-1, 3, false}, {0, 256, false}, {INT_MIN, 5, false}};
     for (const auto& c : cases)
         EXPECT_EQ(SearchRangeValid(c.first, c.last), c.valid) << c.first << ".." << c.last;
@@ -182,7 +182,7 @@ TEST_F(Operations, SearchProbesAddressesOuterRatesInner) {
     const SearchResult first = Search(link_, plan, nullptr, [&](const Probe&) { ++reported; });
     EXPECT_EQ(first.end, SearchEnd::Found);
     EXPECT_EQ(Probes(*sim_), (std::vector<std::string>{"2@1200", "2@2400", "2@4800", "2@9600",
-                                                        "3@1200", "3@2400", "3@4800"}));
+                                                       "3@1200", "3@2400", "3@4800"}));
     EXPECT_EQ(reported, 7);
     ASSERT_EQ(first.found.size(), 1u);
     EXPECT_FALSE(link_.port) << "each probe closes its port";
@@ -196,7 +196,8 @@ TEST_F(Operations, SearchProbesAddressesOuterRatesInner) {
     EXPECT_EQ(all.found[0].address, 3);
 
     int polls = 0;
-    const SearchResult stopped = Search(link_, plan, [&] { return ++polls > 2; }, nullptr);
+    const SearchResult stopped = Search(
+        link_, plan, [&] { return ++polls > 2; }, nullptr);
     EXPECT_EQ(stopped.end, SearchEnd::Stopped);
     EXPECT_EQ(stopped.probes, 2);
 }

@@ -168,9 +168,8 @@ private Q_SLOTS:
         });
         QElapsedTimer clock;
         clock.start();
-        QTRY_VERIFY_WITH_TIMEOUT(close ? !dialog.isVisible()
-                                       : TextOf(dialog, IDC_ACQUIRE) == U("采集"),
-                                 15000);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            close ? !dialog.isVisible() : TextOf(dialog, IDC_ACQUIRE) == U("采集"), 15000);
         operator_.join();
         QVERIFY2(clock.elapsed() < 7000, "a second tick ran before the input");
         QCOMPARE(sim.LogLines().size(), size_t(1));

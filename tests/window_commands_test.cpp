@@ -59,14 +59,15 @@ private Q_SLOTS:
         row("calibrate", "", IDC_CALIBRATE, 0, "", "较机成功!!!", "0106000a3c96");
         row("set baud", "", IDC_SET_BAUD, 0, "", "设置波特率成功!!!", "010600062580");
         row("set address 255", "--echo-writes", IDC_SET_ADDRESS, IDC_NEW_ADDRESS, "255",
-            "设置地址失败!!!", "010600040" "0ff");
+            "设置地址失败!!!",
+            "010600040"
+            "0ff");
         // A standard Modbus device echoes writes in 8 bytes: every write fails.
         row("echo: baud", "--echo-writes", IDC_SET_BAUD, 0, "", "读数据失败!!!", "010600062580");
         row("echo: turns", "--echo-writes", IDC_SET_TURNS, IDC_TURNS, "5", "读数据失败!!!",
             "010600020005");
         row("echo: zero", "--echo-writes", IDC_ZERO, 0, "", "调零失败！", "010600080000");
-        row("echo: calibrate", "--echo-writes", IDC_CALIBRATE, 0, "", "较机失败！",
-            "0106000a3c96");
+        row("echo: calibrate", "--echo-writes", IDC_CALIBRATE, 0, "", "较机失败！", "0106000a3c96");
         row("bad-crc: read turns", "--bad-crc", IDC_READ_TURNS, 0, "", "读数据失败!!!",
             "010400020001");
         // Out of range, or no number at all: refused before anything is sent.

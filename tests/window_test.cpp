@@ -254,15 +254,15 @@ private Q_SLOTS:
         QTest::addColumn<int>("from");
         QTest::addColumn<int>("key");
         QTest::addColumn<int>("to");
-        QTest::newRow("search, down: wraps to the address box") << IDC_SEARCH << int(Qt::Key_Down)
-                                                                << IDC_ADDRESS;
+        QTest::newRow("search, down: wraps to the address box")
+            << IDC_SEARCH << int(Qt::Key_Down) << IDC_ADDRESS;
         QTest::newRow("search, up") << IDC_SEARCH << int(Qt::Key_Up) << IDC_SCAN_9600;
         QTest::newRow("1200, right") << IDC_SCAN_1200 << int(Qt::Key_Right) << IDC_SCAN_2400;
         QTest::newRow("1200, left") << IDC_SCAN_1200 << int(Qt::Key_Left) << IDC_ADDRESS;
-        QTest::newRow("set address, down") << IDC_SET_ADDRESS << int(Qt::Key_Down)
-                                           << IDC_NEW_ADDRESS;
-        QTest::newRow("acquire: alone in its group") << IDC_ACQUIRE << int(Qt::Key_Down)
-                                                     << IDC_ACQUIRE;
+        QTest::newRow("set address, down")
+            << IDC_SET_ADDRESS << int(Qt::Key_Down) << IDC_NEW_ADDRESS;
+        QTest::newRow("acquire: alone in its group")
+            << IDC_ACQUIRE << int(Qt::Key_Down) << IDC_ACQUIRE;
         QTest::newRow("zero, down") << IDC_ZERO << int(Qt::Key_Down) << IDC_CALIBRATE;
         QTest::newRow("read turns, up") << IDC_READ_TURNS << int(Qt::Key_Up) << IDC_SET_TURNS;
         QTest::newRow("set turns, up: wraps over the current box")

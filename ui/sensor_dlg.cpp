@@ -2,8 +2,8 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QCoreApplication>
 #include <QContextMenuEvent>
+#include <QCoreApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -149,8 +149,8 @@ bool CSensorDlg::eventFilter(QObject* watched, QEvent* event) {
 void CSensorDlg::MoveFocusInGroup(QWidget* from, bool forward) {
     const auto& templ = kSensorDialog.controls;
     const int count = static_cast<int>(controls_.size());
-    const int at = static_cast<int>(std::find(controls_.begin(), controls_.end(), from) -
-                                    controls_.begin());
+    const int at =
+        static_cast<int>(std::find(controls_.begin(), controls_.end(), from) - controls_.begin());
     if (at == count)
         return;
     int first = at;
@@ -253,8 +253,9 @@ void CSensorDlg::KillTimer(int timerId) {
 // serve the overdue timer first, so pending input is handled here, and the tick runs only if its
 // timer survived it.
 void CSensorDlg::timerEvent(QTimerEvent* event) {
-    const auto timer = std::find_if(timers_.begin(), timers_.end(),
-                                    [&](const auto& entry) { return entry.second == event->timerId(); });
+    const auto timer = std::find_if(timers_.begin(), timers_.end(), [&](const auto& entry) {
+        return entry.second == event->timerId();
+    });
     if (timer == timers_.end()) {
         QDialog::timerEvent(event);
         return;
