@@ -52,17 +52,25 @@ class SearchTest : public QObject {
 private Q_SLOTS:
     void initTestCase() { IsolateComPorts(); }
 
+    void badRangeStartsNothing_data() {
+        QTest::addColumn<QString>("from");
+        QTest::addColumn<QString>("to");
+        const std::pair<const char*, const char*> ranges[] = {
+            {"6", "5"}, {"-1", "3"}, {"0", "256"}, {"0", "99999999999"}, {"", "5"}, {"abc", "5"}};
+        for (auto [from, to] : ranges)
+            QTest::addRow("'%s'..'%s'", from, to) << U(from) << U(to);
+    }
     void badRangeStartsNothing() {
+        QFETCH(QString, from);
+        QFETCH(QString, to);
         RecordedMessages messages;
         CSensorDlg dialog;
-        for (auto [from, to] :
-             {std::pair{"10", "5"}, {"-1", "3"}, {"0", "256"}, {"abc", "99999999999"}}) {
-            SetRange(dialog, from, to);
-            ClickSearch(dialog);
-            QVERIFY(!dialog.SearchWorkerRunning());
-            QCOMPARE(TextOf(dialog, IDC_SEARCH), U("搜索"));
-        }
-        QCOMPARE(messages.texts, QStringList(4, U("请输入正确的地址范围0~255!!!")));
+        Item<QLineEdit>(dialog, IDC_SCAN_FROM)->setText(from);
+        Item<QLineEdit>(dialog, IDC_SCAN_TO)->setText(to);
+        ClickSearch(dialog);
+        QVERIFY(!dialog.SearchWorkerRunning());
+        QCOMPARE(TextOf(dialog, IDC_SEARCH), U("搜索"));
+        QCOMPARE(messages.texts, QStringList{U("请输入正确的地址范围0~255!!!")});
     }
 
     void oneAddressOneRateIsOneProbe() {

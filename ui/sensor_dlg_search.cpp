@@ -61,11 +61,12 @@ int CSensorDlg::SearchThreadProc(CSensorDlg* window) {
         return 1;
     SearchPlan plan;
     plan.line.portNumber = state.portNumber;
+    // The scan boxes stand for the search's rates, in their order.
+    const int boxes[] = {state.scan1200, state.scan2400, state.scan4800, state.scan9600};
     plan.rates.clear();
-    for (auto [baud, box] : {std::pair{1200, state.scan1200}, std::pair{2400, state.scan2400},
-                             std::pair{4800, state.scan4800}, std::pair{9600, state.scan9600}})
-        if (box == 1)
-            plan.rates.push_back(baud);
+    for (size_t i = 0; i < std::size(boxes); ++i)
+        if (boxes[i] == 1)
+            plan.rates.push_back(SEARCH_RATES[i]);
     plan.first = state.scanFrom;
     plan.last = state.scanTo;
     const SearchResult result = Search(
