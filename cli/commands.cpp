@@ -106,7 +106,8 @@ int RunSingle(const CliOptions& o) {
     }
     if (o.command == Command::ReadTurns) {
         const int turns = TurnsValue(result.word);
-        o.json ? PrintJson({{"turns", turns}}) : PrintLine(std::to_string(turns) + " turns");
+        o.json ? PrintJson({{"turns", turns}})
+               : PrintLine(std::to_string(turns) + (turns == 1 ? " turn" : " turns"));
         return EXIT_DONE;
     }
     std::string verified;
@@ -115,7 +116,7 @@ int RunSingle(const CliOptions& o) {
             return status;
     }
     if (o.json) {
-        nlohmann::json done{{"ok", true}};
+        nlohmann::ordered_json done{{"ok", true}};
         if (o.verify)
             done["verified"] = true;
         PrintJson(done);

@@ -86,13 +86,14 @@ void PrintReading(const CliOptions& o, const std::string& port, const Reading& r
                       (r.ok ? MeasurementText(r.word) : "") + "," + CsvField(r.cause));
             break;
         case Format::Json:
-            PrintJson({{"time", time},
-                       {"port", port},
-                       {"baud", o.line.baud},
-                       {"address", o.address},
-                       {"ok", r.ok},
-                       {"current_a", r.ok ? nlohmann::json(CurrentAmperes(r.word)) : nullptr},
-                       {"cause", r.ok ? nullptr : nlohmann::json(r.cause)}});
+            PrintJson(
+                {{"time", time},
+                 {"port", port},
+                 {"baud", o.line.baud},
+                 {"address", o.address},
+                 {"ok", r.ok},
+                 {"current_a", r.ok ? nlohmann::ordered_json(CurrentAmperes(r.word)) : nullptr},
+                 {"cause", r.ok ? nullptr : nlohmann::ordered_json(r.cause)}});
             break;
     }
 }

@@ -51,11 +51,15 @@ CLI::Validator Whole(long low, long high) {
         "");
 }
 
-std::string RatesText() {
+std::string RatesText(const std::vector<int>& rates, const char* separator) {
     std::string text;
-    for (int rate : SENSOR_RATES)
-        text += (text.empty() ? "" : ", ") + std::to_string(rate);
+    for (int rate : rates)
+        text += (text.empty() ? "" : separator) + std::to_string(rate);
     return text;
+}
+
+std::string RatesText() {
+    return RatesText({SENSOR_RATES.begin(), SENSOR_RATES.end()}, ", ");
 }
 
 CLI::Validator SensorRate() {
@@ -184,11 +188,13 @@ std::optional<int> ParseCommandLine(int argc, char** argv, CliOptions& o) {
         "{\"address\":3,\"baud\":4800} with --json. On a terminal a progress line shows on "
         "stderr.\n"
         "Ctrl-C stops the search. Exit status 1 when no sensor answered.");
-    search->add_option("--rates", o.search.rates, "rates to try at each address, in this order")
+    search
+        ->add_option("--rates", o.search.rates,
+                     "rates to try at each address, in this order (default " +
+                         RatesText(SEARCH_RATES, ",") + ")")
         ->type_name("R1,R2,...")
         ->delimiter(',')
-        ->check(SensorRate())
-        ->default_str("1200,2400,4800,9600");
+        ->check(SensorRate());
     search->add_option("--from", o.search.from, "first address (default 0)")
         ->type_name("N")
         ->check(Whole(ADDRESS_MIN, ADDRESS_MAX));
@@ -257,6 +263,7 @@ std::optional<int> ParseCommandLine(int argc, char** argv, CliOptions& o) {
     setBaud->add_option("RATE", o.value, RatesText())->required()->check(SensorRate());
     CLI::App* setTurns =
         AddCommand(*set, "turns", "set the primary-coil turns", "--verify reads the turns back.");
+    AddVerify(*setTurns, o.verify);
     setTurns
         ->add_option("TURNS", o.value, std::to_string(TURNS_MIN) + "-" + std::to_string(TURNS_MAX))
         ->required()

@@ -36,7 +36,7 @@ enum class Command {
 enum class Format { Text, Csv, Json };
 
 struct SearchOptions {
-    std::vector<int> rates = SearchPlan{}.rates;  // the window's search
+    std::vector<int> rates = SEARCH_RATES;
     int from = 0;
     int to = ADDRESS_MAX;
     bool all = false;

@@ -20,7 +20,7 @@ std::string IsoTime(std::chrono::system_clock::time_point time) {
     return text;
 }
 
-void PrintJson(const nlohmann::json& object) {
+void PrintJson(const nlohmann::ordered_json& object) {
     std::fputs((object.dump() + "\n").c_str(), stdout);
     std::fflush(stdout);
 }

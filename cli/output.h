@@ -13,7 +13,7 @@
 std::string IsoTime(std::chrono::system_clock::time_point time);
 
 // One JSON object on a line of its own, flushed at once so that a reader sees it when it happens.
-void PrintJson(const nlohmann::json& object);
+void PrintJson(const nlohmann::ordered_json& object);
 // One text line on stdout, flushed.
 void PrintLine(const std::string& text);
 // "tessalyctl: message" on stderr.

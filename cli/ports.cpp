@@ -119,18 +119,18 @@ PortInfo Describe(int number) {
     return info;
 }
 
-nlohmann::json Json(const PortInfo& p) {
+nlohmann::ordered_json Json(const PortInfo& p) {
     auto text = [](const std::string& s) {
-        return s.empty() ? nlohmann::json() : nlohmann::json(s);
+        return s.empty() ? nlohmann::ordered_json() : nlohmann::ordered_json(s);
     };
-    nlohmann::json usb;
+    nlohmann::ordered_json usb;
     if (p.usb)
         usb = {{"vendor", p.usb->vendor},
                {"product", p.usb->product},
                {"manufacturer", p.usb->manufacturer},
                {"description", p.usb->description},
                {"serial", p.usb->serial}};
-    nlohmann::json holders = nlohmann::json::array();
+    nlohmann::ordered_json holders = nlohmann::ordered_json::array();
     for (const Holder& h : p.holders)
         holders.push_back({{"pid", h.pid}, {"command", h.command}});
     return {{"port", p.name},   {"device", text(p.device)}, {"by_id", text(p.byId)}, {"usb", usb},
