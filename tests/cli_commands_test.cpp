@@ -5,6 +5,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <grp.h>
+
 #include <fstream>
 #include <nlohmann/json.hpp>
 
@@ -104,11 +106,20 @@ TEST_F(CliCommands, PermissionDeniedNamesTheGroup) {
     if (geteuid() == 0)
         GTEST_SKIP() << "root opens any device";
     SimProcess sim({});
-    ASSERT_EQ(chmod(sim.ptyPath().c_str(), 0), 0);
+    // Only the device's group may open it: the message and `ports` name that group.
+    ASSERT_EQ(chmod(sim.ptyPath().c_str(), 060), 0);
+    struct stat info {};
+    ASSERT_EQ(stat(sim.ptyPath().c_str(), &info), 0);
+    const std::string group = getgrgid(info.st_gid)->gr_name;
     ScopedComPort com(1, sim.ptyPath());
     const CtlResult r = RunCtl({"read"});
     EXPECT_EQ(r.status, 3);
-    EXPECT_NE(r.err.find("permission denied; add yourself to the group"), std::string::npos);
+    EXPECT_EQ(r.err, "tessalyctl: COM1 (" + sim.ptyPath() +
+                         "): permission denied; add yourself to the group " + group +
+                         " and log in again\n");
+    const json port = json::parse(Lines(RunCtl({"--json", "ports"}).out).at(0));
+    EXPECT_EQ(port["state"], "no permission");
+    EXPECT_EQ(port["group"], group);
 }
 
 TEST_F(CliCommands, BadValuesRefusedBeforeTheLine) {
