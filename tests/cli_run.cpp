@@ -43,9 +43,9 @@ void CtlProcess::Signal(int signal) {
         kill(pid_, signal);
 }
 
-CtlResult CtlProcess::Finish() {
+CtlResult CtlProcess::Finish(int limitS) {
     CtlResult result;
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(limitS);
     pollfd fds[2] = {{out_, POLLIN, 0}, {err_, POLLIN, 0}};
     std::string* texts[2] = {&result.out, &result.err};
     int open = 2;
@@ -75,8 +75,8 @@ CtlResult CtlProcess::Finish() {
     return result;
 }
 
-CtlResult RunCtl(const std::vector<std::string>& args) {
-    return CtlProcess(args).Finish();
+CtlResult RunCtl(const std::vector<std::string>& args, int limitS) {
+    return CtlProcess(args).Finish(limitS);
 }
 
 std::vector<std::string> Lines(const std::string& text) {

@@ -22,8 +22,8 @@ public:
     CtlProcess& operator=(const CtlProcess&) = delete;
 
     void Signal(int signal);
-    // Reads its output until it ends (killing it after 30 s) and returns the result.
-    CtlResult Finish();
+    // Reads its output until it ends (killing it after `limitS` seconds) and returns the result.
+    CtlResult Finish(int limitS = 30);
 
 private:
     pid_t pid_ = -1;
@@ -31,7 +31,7 @@ private:
     int err_ = -1;
 };
 
-CtlResult RunCtl(const std::vector<std::string>& args);
+CtlResult RunCtl(const std::vector<std::string>& args, int limitS = 30);
 
 // The lines of a text.
 std::vector<std::string> Lines(const std::string& text);
