@@ -22,7 +22,8 @@ void SilentSweep(int slice, int turnaroundMs) {
     ScopedComPort com(1, sim.ptyPath());
     const auto start = BenchClock::now();
     const CtlResult r =
-        RunCtl({"-q", "search", "--fast", "--from", "0", "--to", std::to_string(slice - 1)});
+        RunCtl({"-q", "search", "--fast", "--turnaround-ms", std::to_string(turnaroundMs), "--from",
+                "0", "--to", std::to_string(slice - 1)});
     const double sliceS = MsBetween(start, BenchClock::now()) / 1000;
     const double sweepS = sliceS * kAddresses / slice;
     int budgetMs = 0;
