@@ -18,7 +18,6 @@ void PrintCurrent(const CliOptions& o, int baud, int address, int word) {
 // A write the sensor acknowledged: read back what it should now show. The new address answers,
 // the new rate answers, the turns read back as written.
 int Verify(const CliOptions& o, SensorLine& sensor, std::string& verified) {
-    LinkState link;
     int address = o.address;
     Result result;
     std::string expected;
@@ -33,6 +32,7 @@ int Verify(const CliOptions& o, SensorLine& sensor, std::string& verified) {
             LineSettings line = o.line;
             line.baud = o.value;
             sensor.Close();  // exclusive: the port must be free for the new rate
+            LinkState link;
             SensorLine atNewRate(link, line);
             if (!atNewRate.open())
                 return ReportPortFailure(line, atNewRate.opening());
