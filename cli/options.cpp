@@ -4,7 +4,6 @@
 #include <CLI/CLI.hpp>
 #include <charconv>
 #include <cstdio>
-#include <map>
 
 #include "cli_version.h"
 #include "registers.h"
@@ -46,6 +45,8 @@ CLI::Validator Whole(long low, long high) {
                 return "'" + text + "' is not a whole number in " + range;
             if (value < low || value > high)
                 return text + " out of range " + range;
+            // CLI11 reads a leading 0 as octal: hand it the number as the person meant it.
+            text = std::to_string(value);
             return {};
         },
         "");
@@ -69,6 +70,7 @@ CLI::Validator SensorRate() {
             if (!ParseWhole(text, value) || value > SENSOR_RATES.back() ||
                 BaudIndex(static_cast<int>(value)) < 0)
                 return "'" + text + "' is not one of " + RatesText();
+            text = std::to_string(value);
             return {};
         },
         "");
@@ -170,10 +172,10 @@ std::optional<int> ParseCommandLine(int argc, char** argv, CliOptions& o) {
     app.add_option("-b,--baud", o.line.baud,
                    "the sensor's baud rate: " + RatesText() + " (default 9600)")
         ->type_name("RATE")
-        ->check(SensorRate());
+        ->transform(SensorRate());
     app.add_option("-a,--address", o.address, "the sensor's address, 0-255 (default 0)")
         ->type_name("N")
-        ->check(Whole(ADDRESS_MIN, ADDRESS_MAX));
+        ->transform(Whole(ADDRESS_MIN, ADDRESS_MAX));
     app.add_flag("--trace", o.trace, "show every frame on stderr, with each reply's cause");
     app.add_flag("--json", o.json, "write JSON Lines on stdout instead of text");
     app.add_flag("-q,--quiet", o.quiet, "no progress line and no summary on stderr");
@@ -194,13 +196,13 @@ std::optional<int> ParseCommandLine(int argc, char** argv, CliOptions& o) {
                          RatesText(SEARCH_RATES, ",") + ")")
         ->type_name("R1,R2,...")
         ->delimiter(',')
-        ->check(SensorRate());
+        ->transform(SensorRate());
     search->add_option("--from", o.search.from, "first address (default 0)")
         ->type_name("N")
-        ->check(Whole(ADDRESS_MIN, ADDRESS_MAX));
+        ->transform(Whole(ADDRESS_MIN, ADDRESS_MAX));
     search->add_option("--to", o.search.to, "last address (default 255)")
         ->type_name("N")
-        ->check(Whole(ADDRESS_MIN, ADDRESS_MAX));
+        ->transform(Whole(ADDRESS_MIN, ADDRESS_MAX));
     search->add_flag("--all", o.search.all, "go on after a find: list every sensor on the line");
     CLI::Option* probeMs =
         search
@@ -208,14 +210,14 @@ std::optional<int> ParseCommandLine(int argc, char** argv, CliOptions& o) {
                          "wait this long for each reply (default " + std::to_string(SHORT_WAIT_MS) +
                              ", as the window waits)")
             ->type_name("MS")
-            ->check(Whole(1, 60000));
+            ->transform(Whole(1, 60000));
     CLI::Option* fast = search->add_flag(
         "--fast", o.search.fast, "wait only for a reply's time on the wire, plus the turnaround");
     search
         ->add_option("--turnaround-ms", o.search.turnaroundMs,
                      "with --fast: the sensor's time to answer (default 50)")
         ->type_name("MS")
-        ->check(Whole(0, 10000))
+        ->transform(Whole(0, 10000))
         ->needs(fast);
     fast->excludes(probeMs);
 
@@ -235,10 +237,10 @@ std::optional<int> ParseCommandLine(int argc, char** argv, CliOptions& o) {
     monitor
         ->add_option("--period", o.monitor.periodMs, "milliseconds between readings (default 500)")
         ->type_name("MS")
-        ->check(Whole(1, 86400000));
+        ->transform(Whole(1, 86400000));
     monitor->add_option("--count", o.monitor.count, "stop after N readings (default: never)")
         ->type_name("N")
-        ->check(Whole(1, 1000000000));
+        ->transform(Whole(1, 1000000000));
     std::string formatName;
     CLI::Option* format =
         monitor->add_option("--format", formatName, "text, csv or json (default text)")
@@ -255,19 +257,19 @@ std::optional<int> ParseCommandLine(int argc, char** argv, CliOptions& o) {
     AddVerify(*setAddress, o.verify);
     setAddress->add_option("ADDRESS", o.value, "0-255")
         ->required()
-        ->check(Whole(ADDRESS_MIN, ADDRESS_MAX));
+        ->transform(Whole(ADDRESS_MIN, ADDRESS_MAX));
     CLI::App* setBaud = AddCommand(*set, "baud", "make the sensor talk at a new rate",
                                    "The new rate takes effect after the sensor's reply; --verify "
                                    "reads the current at it.");
     AddVerify(*setBaud, o.verify);
-    setBaud->add_option("RATE", o.value, RatesText())->required()->check(SensorRate());
+    setBaud->add_option("RATE", o.value, RatesText())->required()->transform(SensorRate());
     CLI::App* setTurns =
         AddCommand(*set, "turns", "set the primary-coil turns", "--verify reads the turns back.");
     AddVerify(*setTurns, o.verify);
     setTurns
         ->add_option("TURNS", o.value, std::to_string(TURNS_MIN) + "-" + std::to_string(TURNS_MAX))
         ->required()
-        ->check(Whole(TURNS_MIN, TURNS_MAX));
+        ->transform(Whole(TURNS_MIN, TURNS_MAX));
 
     CLI::App* zero = AddCommand(app, "zero", "take the present current as the sensor's zero");
     CLI::App* calibrate = AddCommand(app, "calibrate", "calibrate the sensor");

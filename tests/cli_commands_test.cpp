@@ -37,6 +37,7 @@ TEST_F(CliCommands, OutputInTextAndJson) {
          {{"address", 3}, {"baud", 4800}, {"current_a", -0.5}}},
         {{}, {"read", "turns"}, "5 turns\n", {{"turns", 5}}},
         {{}, {"set", "address", "9"}, "address set to 9\n", {{"ok", true}}},
+        {{}, {"set", "address", "010"}, "address set to 10\n", {{"ok", true}}},  // not octal
         {{}, {"set", "baud", "1200"}, "baud rate set to 1200\n", {{"ok", true}}},
         {{}, {"set", "turns", "10"}, "turns set to 10\n", {{"ok", true}}},
         {{}, {"zero"}, "zeroed\n", {{"ok", true}}},
