@@ -76,7 +76,7 @@ TEST_F(CliCommands, ExitStatusesAndPorts) {
     const std::string file = testing::TempDir() + "/tessalyctl-not-a-tty";
     std::ofstream(file) << "x";
     CtlProcess holder({"-p", "1", "-a", "1", "monitor", "--period", "50"});
-    usleep(300000);  // it has the port now
+    ASSERT_TRUE(AwaitRequests(answering, 1));  // it has the port now
     const struct {
         std::vector<std::string> args;
         int status;

@@ -63,7 +63,7 @@ TEST_F(CliMonitor, CtrlCEndsWithTheSummary) {
     SimProcess sim({"--current", "-1.5"});
     ScopedComPort com(1, sim.ptyPath());
     CtlProcess monitor({"-a", "1", "--json", "monitor", "--period", "50"});
-    usleep(400000);
+    ASSERT_TRUE(AwaitRequests(sim, 3));
     monitor.Signal(SIGINT);
     const CtlResult r = monitor.Finish();
     EXPECT_EQ(r.status, 0);
@@ -81,11 +81,11 @@ TEST_F(CliMonitor, RecoversWhenTheLineComesBack) {
         std::make_unique<SimProcess>(std::vector<std::string>{"--link", link, "--current", "2"});
     ScopedComPort com(1, link);
     CtlProcess monitor({"-a", "1", "monitor", "--period", "50", "--format", "csv"});
-    usleep(400000);
+    ASSERT_TRUE(AwaitRequests(*sim, 3));
     sim->Stop();  // the pseudo-terminal's other end closes: the line hangs up
     usleep(400000);
     sim = std::make_unique<SimProcess>(std::vector<std::string>{"--link", link, "--current", "3"});
-    usleep(500000);
+    ASSERT_TRUE(AwaitRequests(*sim, 3));
     monitor.Signal(SIGINT);
     const CtlResult r = monitor.Finish();
     EXPECT_EQ(r.status, 0);

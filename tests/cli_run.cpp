@@ -8,6 +8,9 @@
 
 #include <chrono>
 #include <sstream>
+#include <thread>
+
+#include "support/sim_process.h"
 
 CtlProcess::CtlProcess(const std::vector<std::string>& args) {
     int out[2];
@@ -85,4 +88,13 @@ std::vector<std::string> Lines(const std::string& text) {
     for (std::string line; std::getline(in, line);)
         lines.push_back(line);
     return lines;
+}
+
+bool AwaitRequests(const SimProcess& sim, size_t count) {
+    for (int i = 0; i < 200; ++i) {
+        if (sim.LogLines().size() >= count)
+            return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return false;
 }

@@ -33,5 +33,10 @@ private:
 
 CtlResult RunCtl(const std::vector<std::string>& args, int limitS = 30);
 
+class SimProcess;
+// Waits (up to 10 s) until the simulator has seen `count` requests: the program under test has the
+// port open and is talking. False when they did not come.
+bool AwaitRequests(const SimProcess& sim, size_t count);
+
 // The lines of a text.
 std::vector<std::string> Lines(const std::string& text);
