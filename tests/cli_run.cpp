@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli_run.h"
 
+#include <grp.h>
 #include <poll.h>
+#include <pwd.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -12,7 +14,7 @@
 
 #include "support/sim_process.h"
 
-CtlProcess::CtlProcess(const std::vector<std::string>& args) {
+CtlProcess::CtlProcess(const std::vector<std::string>& args, bool asNobody) {
     int out[2];
     int err[2];
     if (pipe(out) != 0 || pipe(err) != 0)
@@ -23,6 +25,12 @@ CtlProcess::CtlProcess(const std::vector<std::string>& args) {
         dup2(err[1], STDERR_FILENO);
         for (int fd : {out[0], out[1], err[0], err[1]})
             close(fd);
+        if (asNobody && geteuid() == 0) {
+            const passwd* nobody = getpwnam("nobody");
+            if (!nobody || setgroups(0, nullptr) != 0 || setgid(nobody->pw_gid) != 0 ||
+                setuid(nobody->pw_uid) != 0)
+                _exit(126);
+        }
         std::vector<char*> argv{const_cast<char*>(TESSALYCTL_PATH)};
         for (const std::string& arg : args)
             argv.push_back(const_cast<char*>(arg.c_str()));
@@ -80,6 +88,10 @@ CtlResult CtlProcess::Finish(int limitS) {
 
 CtlResult RunCtl(const std::vector<std::string>& args, int limitS) {
     return CtlProcess(args).Finish(limitS);
+}
+
+CtlResult RunCtlAsNobody(const std::vector<std::string>& args) {
+    return CtlProcess(args, true).Finish();
 }
 
 std::vector<std::string> Lines(const std::string& text) {

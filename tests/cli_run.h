@@ -16,7 +16,9 @@ struct CtlResult {
 // tessalyctl started with these arguments; it inherits the environment (TESSALY_COMn).
 class CtlProcess {
 public:
-    explicit CtlProcess(const std::vector<std::string>& args);
+    // `asNobody`: when run as root, the program runs as the user nobody, so that a test of what
+    // an ordinary user meets does not pass merely because root may open anything.
+    explicit CtlProcess(const std::vector<std::string>& args, bool asNobody = false);
     ~CtlProcess();
     CtlProcess(const CtlProcess&) = delete;
     CtlProcess& operator=(const CtlProcess&) = delete;
@@ -32,6 +34,7 @@ private:
 };
 
 CtlResult RunCtl(const std::vector<std::string>& args, int limitS = 30);
+CtlResult RunCtlAsNobody(const std::vector<std::string>& args);
 
 class SimProcess;
 // Waits (up to 10 s) until the simulator has seen `count` requests: the program under test has the
