@@ -62,10 +62,14 @@ int RunSearch(const CliOptions& o) {
     plan.stopAtFirst = !s.all;
     const int turnaround = s.turnaroundMs;
     const int probeMs = s.probeMs;
-    if (s.fast)
+    if (s.fast) {
+        // Each probe waits only as long as a reply could take at its rate, and gives up as soon
+        // as the reply's first byte is overdue.
         plan.probeBudgetMs = [turnaround](int baud) { return FastProbeBudgetMs(baud, turnaround); };
-    else
+        plan.firstByteMs = [turnaround](int baud) { return FastFirstByteMs(baud, turnaround); };
+    } else {
         plan.probeBudgetMs = [probeMs](int) { return probeMs; };
+    }
 
     const int total = (s.to - s.from + 1) * static_cast<int>(s.rates.size());
     ProgressLine progress(!o.quiet && isatty(STDERR_FILENO), total);

@@ -110,7 +110,7 @@ std::string DescribeCause(const ExchangeRecord& record) {
 }
 
 ExchangeRecord TransactOn(LinkState& link, int address, int function, int reg, int value,
-                          int replyLength, int budgetMs) {
+                          int replyLength, int budgetMs, int firstByteMs) {
     constexpr int kLongestReply = 256;  // a Modbus RTU frame is never longer
     ExchangeRecord record;
     record.time = std::chrono::system_clock::now();
@@ -122,7 +122,19 @@ ExchangeRecord TransactOn(LinkState& link, int address, int function, int reg, i
         return record;
     }
     WritePort(link.port, record.request.data(), REQUEST_LENGTH);
-    record.queued = WaitForInput(link.port, replyLength, budgetMs);
+    if (firstByteMs > 0 && firstByteMs < budgetMs) {
+        const auto start = std::chrono::steady_clock::now();
+        record.queued = WaitForInput(link.port, 1, firstByteMs);
+        const auto spent = std::chrono::duration_cast<std::chrono::milliseconds>(
+                               std::chrono::steady_clock::now() - start)
+                               .count();
+        if (record.queued > 0)
+            record.queued =
+                WaitForInput(link.port, replyLength,
+                             budgetMs - static_cast<int>(std::min<long>(spent, budgetMs)));
+    } else {
+        record.queued = WaitForInput(link.port, replyLength, budgetMs);
+    }
     uint8_t reply[kLongestReply] = {};
     // A short wait already decides the exchange: the reply needs exactly replyLength bytes queued,
     // so sitting out the read time-out for late bytes could only cost time. Take what is there.

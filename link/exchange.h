@@ -62,9 +62,10 @@ std::string DescribeCause(const ExchangeRecord& record);
 
 // Sends one request on link.port and waits up to budgetMs for the reply. On an accepted reply to
 // a read (0x04) stores its first word in link.lastReadWord. The port must be open; this neither
-// opens nor closes it.
+// opens nor closes it. With firstByteMs > 0 the wait ends early when no byte at all has come by
+// then: a reply that has not begun by then cannot be complete within the budget.
 ExchangeRecord TransactOn(LinkState& link, int address, int function, int reg, int value,
-                          int replyLength, int budgetMs);
+                          int replyLength, int budgetMs, int firstByteMs = 0);
 
 // The window's exchange, on g_link: 1 when the reply is accepted, 0 otherwise.
 int Transact(int address, int function, int reg, int value, int replyLength, int budgetMs);

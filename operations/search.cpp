@@ -6,10 +6,22 @@ bool SearchRangeValid(int first, int last) {
     return AddressInRange(first) && AddressInRange(last) && first <= last;
 }
 
+namespace {
+
+// Milliseconds that `bytes` take on the wire at `baud`, rounded up.
+int WireMs(int bytes, int baud) {
+    constexpr long kBitsPerByte = 10;  // start, 8 data, stop
+    return static_cast<int>((kBitsPerByte * bytes * 1000 + baud - 1) / baud);
+}
+
+}  // namespace
+
 int FastProbeBudgetMs(int baud, int turnaroundMs) {
-    constexpr int kBitsPerByte = 10;  // start, 8 data, stop
-    const long bits = kBitsPerByte * (REQUEST_LENGTH + REPLY_LENGTH);
-    return static_cast<int>((bits * 1000 + baud - 1) / baud) + turnaroundMs;
+    return WireMs(REQUEST_LENGTH + REPLY_LENGTH, baud) + turnaroundMs;
+}
+
+int FastFirstByteMs(int baud, int turnaroundMs) {
+    return WireMs(REQUEST_LENGTH + 1, baud) + turnaroundMs;
 }
 
 SearchResult Search(LinkState& link, const SearchPlan& plan,
@@ -33,9 +45,10 @@ SearchResult Search(LinkState& link, const SearchPlan& plan,
                 return result;
             }
             const int budget = plan.probeBudgetMs ? plan.probeBudgetMs(baud) : SHORT_WAIT_MS;
+            const int firstByte = plan.firstByteMs ? plan.firstByteMs(baud) : 0;
             const Probe probe{address, baud,
                               TransactOn(link, address, SEARCH_PROBE.function, SEARCH_PROBE.reg,
-                                         SEARCH_PROBE.value, REPLY_LENGTH, budget)};
+                                         SEARCH_PROBE.value, REPLY_LENGTH, budget, firstByte)};
             sensor.Close();
             ++result.probes;
             if (probe.found())

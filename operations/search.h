@@ -22,6 +22,9 @@ struct SearchPlan {
     int last = 255;
     // The wait of one probe at a rate; null: SHORT_WAIT_MS at every rate, as the window waits.
     std::function<int(int baud)> probeBudgetMs;
+    // How long a probe waits for the reply's first byte at a rate before giving up; null: the
+    // whole budget.
+    std::function<int(int baud)> firstByteMs;
     bool stopAtFirst = true;  // false: go on and list every sensor of the line
 };
 
@@ -31,6 +34,11 @@ bool SearchRangeValid(int first, int last);
 // The shortest wait in which a reply could come at this rate: the request's and the reply's
 // bytes on the wire (10 bits a byte) plus the sensor's turnaround, rounded up to a millisecond.
 int FastProbeBudgetMs(int baud, int turnaroundMs);
+
+// The latest a reply's first byte can come at this rate: the request's bytes and one byte of the
+// reply on the wire, plus the turnaround, rounded up to a millisecond. A sensor that has not begun
+// answering by then will not have answered within FastProbeBudgetMs either.
+int FastFirstByteMs(int baud, int turnaroundMs);
 
 struct Probe {
     int address = 0;

@@ -182,6 +182,24 @@ bool MakeLink(const std::string& linkPath, const std::string& target, std::strin
     return true;
 }
 
+// The reply leaves after the turnaround. With wire timing each byte comes when its ten bits would
+// have crossed the line after the request's, as a UART delivers them: a master sees the reply
+// begin, and grow, at the times a real sensor's would.
+bool SendReply(int fd, const FrameEvent& event, std::chrono::steady_clock::time_point arrived,
+               const SimOptions& options, int baud) {
+    const auto start = arrived + std::chrono::milliseconds(options.turnaroundMs);
+    const std::vector<uint8_t>& reply = *event.reply;
+    if (!options.wireTiming || baud <= 0)
+        return SleepUntil(start) && WriteAll(fd, reply);
+    const auto byteTime = std::chrono::nanoseconds(10'000'000'000LL / baud);
+    const auto replyStart = start + byteTime * static_cast<long>(event.request.size());
+    for (size_t k = 0; k < reply.size(); ++k)
+        if (!SleepUntil(replyStart + byteTime * static_cast<long>(k + 1)) ||
+            !WriteAll(fd, {reply[k]}))
+            return false;
+    return true;
+}
+
 void Serve(const SimOptions& options, Line& line, FILE* log) {
     SensorBus sensors(options.Sensors());
     uint8_t buffer[512];
@@ -201,12 +219,7 @@ void Serve(const SimOptions& options, Line& line, FILE* log) {
             Log(log, NowS(), event);
             if (!event.reply)
                 continue;
-            auto sendAt = arrived + std::chrono::milliseconds(options.turnaroundMs);
-            if (options.wireTiming && baudSeen > 0) {
-                const double bits = 10.0 * (event.request.size() + event.reply->size());
-                sendAt += std::chrono::microseconds(static_cast<long>(bits * 1e6 / baudSeen));
-            }
-            if (!SleepUntil(sendAt) || !WriteAll(line.io, *event.reply))
+            if (!SendReply(line.io, event, arrived, options, baudSeen))
                 return;
         }
         if (line.realTty && sensors.sensor(0).baud() != baudBefore) {

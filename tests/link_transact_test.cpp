@@ -90,6 +90,23 @@ TEST_F(TransactTest, SilenceCostsTheBudget) {
     EXPECT_EQ(g_link.lastReadWord, 777);
 }
 
+// A reply whose first byte is overdue ends the wait early; one that has begun gets the budget.
+TEST_F(TransactTest, AnOverdueFirstByteEndsTheWait) {
+    Start({"--silent"});
+    auto start = Clock::now();
+    EXPECT_FALSE(TransactOn(g_link, 1, FUNCTION_READ, 0, 1, REPLY_LENGTH, 500, 60).accepted());
+    const double ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+    EXPECT_GE(ms, 60);
+    EXPECT_LT(ms, 400);
+    TearDown();
+    Start({"--wire-timing", "--baud", "1200", "--turnaround-ms", "20"});
+    ClosePort(g_link.port);
+    g_link.port = OpenComPort(1, 1200);
+    // At 1200 baud the reply's first byte comes 95 ms after the request is written, its last
+    // 145 ms after: within 100 ms and 200 ms.
+    EXPECT_TRUE(TransactOn(g_link, 1, FUNCTION_READ, 0, 1, REPLY_LENGTH, 200, 100).accepted());
+}
+
 TEST_F(TransactTest, ObserverSeesEachExchange) {
     Start({"--bad-crc"});
     std::vector<ExchangeRecord> seen;

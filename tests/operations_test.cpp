@@ -170,6 +170,9 @@ TEST(SearchRange, EdgesOfTheRange) {
     EXPECT_EQ(FastProbeBudgetMs(9600, 50), 66);
     EXPECT_EQ(FastProbeBudgetMs(1200, 50), 175);
     EXPECT_EQ(FastProbeBudgetMs(19200, 0), 8);
+    // The request and one byte: 9 bytes, 9.375 ms at 9600, 75 ms at 1200.
+    EXPECT_EQ(FastFirstByteMs(9600, 50), 60);
+    EXPECT_EQ(FastFirstByteMs(1200, 50), 125);
 }
 
 TEST_F(Operations, SearchProbesAddressesOuterRatesInner) {
