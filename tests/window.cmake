@@ -23,3 +23,9 @@ tessaly_qt_test(test_commands SOURCES operations_commands_test.cpp)
 tessaly_qt_test(test_search SOURCES operations_search_test.cpp LABELS thread)
 tessaly_qt_test(test_soak SOURCES operations_soak_test.cpp LABELS soak)
 set_tests_properties(test_soak PROPERTIES TIMEOUT 36000 ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QTEST_FUNCTION_TIMEOUT=36000000")
+
+# The diagnostics tool windows: the traffic log and the current trend.
+tessaly_qt_test(test_diagnostics_log SOURCES diagnostics_traffic_log_test.cpp LABELS thread)
+target_link_libraries(test_diagnostics_log PRIVATE tessaly_ui)
+tessaly_qt_test(test_diagnostics_trend SOURCES diagnostics_current_trend_test.cpp)
+target_link_libraries(test_diagnostics_trend PRIVATE tessaly_ui)

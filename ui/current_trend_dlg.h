@@ -1,0 +1,48 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// 电流曲线: a tool window with the running acquisition's readings of the last ten minutes against
+// time, each failed tick marked on the time axis, and their statistics beneath, so that an
+// operator can tell drift from noise after zeroing or calibrating. It records only while open.
+#pragma once
+
+#include <QDialog>
+#include <QTimer>
+
+#include "current_trend.h"
+
+class QChart;
+class QDateTimeAxis;
+class QLabel;
+class QLineSeries;
+class QScatterSeries;
+class QValueAxis;
+
+class CCurrentTrendDlg : public QDialog {
+    Q_OBJECT
+
+public:
+    explicit CCurrentTrendDlg(QWidget* parent = nullptr);
+
+    // One acquisition tick: its reading in amperes, or none when it failed.
+    void AddTick(TrendClock::time_point time, std::optional<double> amperes);
+    const CurrentTrend& trend() const { return trend_; }
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    // Redraws the chart and the statistics from the ticks kept; ticks arriving close together
+    // share one redraw.
+    void Refresh();
+    void ScheduleRefresh();
+    void OnClickedClear();
+    void OnClickedSave();
+
+    CurrentTrend trend_;
+    QTimer refreshTimer_;
+    QChart* chart_ = nullptr;
+    QLineSeries* readings_ = nullptr;
+    QScatterSeries* failures_ = nullptr;
+    QDateTimeAxis* timeAxis_ = nullptr;
+    QValueAxis* currentAxis_ = nullptr;
+    QLabel* stats_ = nullptr;
+};
