@@ -9,9 +9,7 @@
 #include <QPushButton>
 #include <QTimer>
 
-inline QString U(const char* utf8) {
-    return QString::fromUtf8(utf8);
-}
+#include "support/window_support.h"
 
 inline QPushButton* Button(const QWidget& window, const char* caption) {
     for (auto* button : window.findChildren<QPushButton*>())

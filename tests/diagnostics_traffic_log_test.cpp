@@ -50,6 +50,8 @@ private Q_SLOTS:
         QTest::addColumn<int>("replyBytes");
         QTest::newRow("answer") << QStringList{} << FUNCTION_READ << U("成功") << 7;
         QTest::newRow("silent") << QStringList{U("--silent")} << FUNCTION_READ << U("无应答") << 0;
+        QTest::newRow("other address") << QStringList{U("--other-address")} << FUNCTION_READ
+                                       << U("成功（地址或功能码不符）") << 7;
         QTest::newRow("bad check")
             << QStringList{U("--bad-crc")} << FUNCTION_READ << U("校验错误") << 7;
         QTest::newRow("extra byte")

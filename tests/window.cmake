@@ -25,3 +25,4 @@ tessaly_qt_test(test_search SOURCES window_search_test.cpp LABELS thread)
 # The diagnostics tool windows: the traffic log and the current trend.
 tessaly_qt_test(test_diagnostics_log SOURCES diagnostics_traffic_log_test.cpp LABELS thread)
 tessaly_qt_test(test_diagnostics_trend SOURCES diagnostics_current_trend_test.cpp)
+tessaly_qt_test(test_diagnostics_window SOURCES diagnostics_window_test.cpp)
