@@ -41,12 +41,20 @@ QChart* Chart(const CCurrentTrendDlg& trend) {
     return trend.findChild<QChartView*>()->chart();
 }
 
+// The points of every series of this kind, in the order the chart holds them; with the number of
+// series that have any (the line is drawn in segments).
 template <class Series>
-QList<QPointF> Points(const CCurrentTrendDlg& trend) {
+QList<QPointF> Points(const CCurrentTrendDlg& trend, int* drawn = nullptr) {
+    QList<QPointF> points;
+    int count = 0;
     for (QAbstractSeries* series : Chart(trend)->series())
-        if (series->type() == Series().type())
-            return static_cast<Series*>(series)->points();
-    return {};
+        if (series->type() == Series().type() && static_cast<Series*>(series)->count() > 0) {
+            points << static_cast<Series*>(series)->points();
+            ++count;
+        }
+    if (drawn)
+        *drawn = count;
+    return points;
 }
 
 double Ms(TrendClock::time_point time) {
@@ -115,19 +123,21 @@ private Q_SLOTS:
         trend.show();
         Feed(trend, {1.0, kFailed, 2.0, kFailed, 3.0});
         QTRY_COMPARE(Points<QLineSeries>(trend).size(), 3);
+        int segments = 0;
         QList<double> drawn;
-        for (const QPointF& point : Points<QLineSeries>(trend))
+        for (const QPointF& point : Points<QLineSeries>(trend, &segments))
             drawn << point.y();
         QCOMPARE(drawn, (QList<double>{1.0, 2.0, 3.0}));
+        QCOMPARE(segments, 3);  // each failure breaks the line
         const QList<QPointF> marks = Points<QScatterSeries>(trend);
         QCOMPARE(marks.size(), 2);
         auto* currentAxis = qobject_cast<QValueAxis*>(Chart(trend)->axes(Qt::Vertical).first());
         QCOMPARE(marks[0], QPointF(Ms(kStart + milliseconds(500)), currentAxis->min()));
         QCOMPARE(marks[1], QPointF(Ms(kStart + milliseconds(1500)), currentAxis->min()));
         QVERIFY(currentAxis->min() < 1.0 && currentAxis->max() > 3.0);
-        // Two seconds of ticks: the time axis spans its least, one minute, up to the last tick.
-        QCOMPARE(TimeAxisMs(trend), std::make_pair(Ms(kStart + milliseconds(2000) - minutes(1)),
-                                                   Ms(kStart + milliseconds(2000))));
+        // Two seconds of ticks: the time axis spans its least, ten seconds, up to the last tick.
+        QCOMPARE(TimeAxisMs(trend),
+                 std::make_pair(Ms(kStart - milliseconds(8000)), Ms(kStart + milliseconds(2000))));
     }
 
     void clearAndSave() {

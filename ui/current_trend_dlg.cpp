@@ -7,6 +7,7 @@
 #include <QDateTimeAxis>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLegendMarker>
 #include <QLineSeries>
 #include <QPushButton>
 #include <QScatterSeries>
@@ -34,8 +35,10 @@ constexpr const char* kNoValue = "--";
 constexpr int kSlices = 1200;
 constexpr qint64 kSpanMs = std::chrono::milliseconds(CurrentTrend::kSpan).count();
 // Until ten minutes have come together the time axis spans the ticks there are, but at least this.
-constexpr qint64 kLeastSpanMs = 60'000;
+constexpr qint64 kLeastSpanMs = 10'000;
 constexpr int kRefreshMs = 250;
+// A run of failed ticks breaks the line; beyond this many breaks the oldest are bridged.
+constexpr size_t kMostSegments = 32;
 constexpr double kLeastCurrentSpan = 1.0;  // amperes shown around a steady current
 
 QString Amperes(double value, int decimals) {
@@ -69,17 +72,12 @@ CCurrentTrendDlg::CCurrentTrendDlg(QWidget* parent) : QDialog(parent) {
     chart_->setMargins(QMargins(2, 2, 2, 2));
     chart_->legend()->setAlignment(Qt::AlignTop);
     chart_->legend()->setFont(font);
-    readings_ = new QLineSeries;
-    readings_->setName(QString::fromUtf8(kReadingsName));
     failures_ = new QScatterSeries;
     failures_->setName(QString::fromUtf8(kFailuresName));
     failures_->setMarkerShape(QScatterSeries::MarkerShapeRectangle);
     failures_->setMarkerSize(7);
     failures_->setColor(Qt::red);
     failures_->setBorderColor(Qt::red);
-    chart_->addSeries(readings_);
-    chart_->addSeries(failures_);
-
     timeAxis_ = new QDateTimeAxis;
     timeAxis_->setFormat(QStringLiteral("hh:mm:ss"));
     timeAxis_->setTickCount(6);
@@ -91,11 +89,10 @@ CCurrentTrendDlg::CCurrentTrendDlg(QWidget* parent) : QDialog(parent) {
     currentAxis_->setLabelFormat(QStringLiteral("%.1f"));
     chart_->addAxis(timeAxis_, Qt::AlignBottom);
     chart_->addAxis(currentAxis_, Qt::AlignLeft);
-    for (QAbstractSeries* series :
-         {static_cast<QAbstractSeries*>(readings_), static_cast<QAbstractSeries*>(failures_)}) {
-        series->attachAxis(timeAxis_);
-        series->attachAxis(currentAxis_);
-    }
+    Segment(0);  // names the readings in the legend, before the failures
+    chart_->addSeries(failures_);
+    failures_->attachAxis(timeAxis_);
+    failures_->attachAxis(currentAxis_);
 
     auto* view = new QChartView(chart_);
     view->setRenderHint(QPainter::Antialiasing);
@@ -170,19 +167,31 @@ void CCurrentTrendDlg::Refresh() {
     // The failure marks sit on the time axis.
     const double axisY = currentAxis_->min();
 
-    QList<QPointF> line;
+    // The line's segments: runs of slices with readings, between slices where ticks only failed.
+    std::vector<QList<QPointF>> runs(1);
     QList<QPointF> marks;
     for (const Slice& slice : slices) {
         if (slice.low) {
             const bool lowFirst = slice.low->x() <= slice.high->x();
-            line << (lowFirst ? *slice.low : *slice.high);
+            runs.back() << (lowFirst ? *slice.low : *slice.high);
             if (*slice.low != *slice.high)
-                line << (lowFirst ? *slice.high : *slice.low);
+                runs.back() << (lowFirst ? *slice.high : *slice.low);
+        } else if (slice.failedAt && !runs.back().isEmpty()) {
+            runs.emplace_back();
         }
         if (slice.failedAt)
             marks << QPointF(double(*slice.failedAt), axisY);
     }
-    readings_->replace(line);
+    if (runs.size() > 1 && runs.back().isEmpty())
+        runs.pop_back();
+    if (runs.size() > kMostSegments) {
+        const size_t bridged = runs.size() - kMostSegments;
+        for (size_t k = 1; k <= bridged; ++k)
+            runs.front() << runs[k];
+        runs.erase(runs.begin() + 1, runs.begin() + 1 + static_cast<std::ptrdiff_t>(bridged));
+    }
+    for (size_t k = 0; k < std::max(runs.size(), readings_.size()); ++k)
+        Segment(k)->replace(k < runs.size() ? runs[k] : QList<QPointF>());
     failures_->replace(marks);
     timeAxis_->setRange(QDateTime::fromMSecsSinceEpoch(start), QDateTime::fromMSecsSinceEpoch(end));
 
@@ -193,6 +202,24 @@ void CCurrentTrendDlg::Refresh() {
                         .arg(stats.readings ? Amperes(stats.min, 1) : none,
                              stats.readings ? Amperes(stats.mean, 2) : none,
                              stats.readings ? Amperes(stats.max, 1) : none));
+}
+
+QLineSeries* CCurrentTrendDlg::Segment(size_t index) {
+    while (readings_.size() <= index) {
+        auto* series = new QLineSeries;
+        chart_->addSeries(series);
+        series->attachAxis(timeAxis_);
+        series->attachAxis(currentAxis_);
+        if (readings_.empty()) {
+            series->setName(QString::fromUtf8(kReadingsName));
+        } else {
+            series->setPen(readings_.front()->pen());
+            for (QLegendMarker* marker : chart_->legend()->markers(series))
+                marker->setVisible(false);
+        }
+        readings_.push_back(series);
+    }
+    return readings_[index];
 }
 
 void CCurrentTrendDlg::OnClickedClear() {

@@ -6,6 +6,7 @@
 
 #include <QDialog>
 #include <QTimer>
+#include <vector>
 
 #include "current_trend.h"
 
@@ -34,13 +35,16 @@ private:
     // share one redraw.
     void Refresh();
     void ScheduleRefresh();
+    // The line's segment `index`, made (in the readings' colour, without a legend entry of its
+    // own) when there are fewer.
+    QLineSeries* Segment(size_t index);
     void OnClickedClear();
     void OnClickedSave();
 
     CurrentTrend trend_;
     QTimer refreshTimer_;
     QChart* chart_ = nullptr;
-    QLineSeries* readings_ = nullptr;
+    std::vector<QLineSeries*> readings_;  // the line's segments, made as they are needed
     QScatterSeries* failures_ = nullptr;
     QDateTimeAxis* timeAxis_ = nullptr;
     QValueAxis* currentAxis_ = nullptr;
