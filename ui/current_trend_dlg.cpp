@@ -36,7 +36,7 @@ constexpr int kSlices = 1200;
 constexpr qint64 kSpanMs = std::chrono::milliseconds(CurrentTrend::kSpan).count();
 // Until ten minutes have come together the time axis spans the ticks there are, but at least this.
 constexpr qint64 kLeastSpanMs = 10'000;
-constexpr int kRefreshMs = 250;
+constexpr int kRefreshMs = 500;
 // A run of failed ticks breaks the line; beyond this many breaks the oldest are bridged.
 constexpr size_t kMostSegments = 32;
 constexpr double kLeastCurrentSpan = 1.0;  // amperes shown around a steady current

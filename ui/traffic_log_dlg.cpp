@@ -24,7 +24,7 @@ constexpr const char* kSaveTitle = "保存通讯记录";
 constexpr const char* kRowCount = "共 %1 条";
 
 // Exchanges come up to a hundred a second; the table takes them in batches at most this often.
-constexpr int kDrainMs = 50;
+constexpr int kDrainMs = 100;
 constexpr int kVisibleRows = 20;
 
 // The widest text each column usually shows, for its width at the start.
