@@ -86,6 +86,10 @@ int main(int argc, char** argv) {
     Fill(*log, *trend);
     const double residentFull = ResidentMiB();
 
+    double warmUpCpu = 0;
+    log->close();
+    trend->close();
+    Rate(dialog, warmUpCpu);  // the first run after filling is apart from the pairs
     std::vector<double> ratios;
     for (int pair = 0; pair < kPairs; ++pair) {
         log->close();
