@@ -33,14 +33,6 @@ protected:
     std::unique_ptr<ScopedComPort> com_;
 };
 
-TEST_F(TransactTest, AcceptedReadSetsTheWord) {
-    Start({});
-    EXPECT_EQ(TransactRow(READ_MEASUREMENT, 1), 1);
-    EXPECT_EQ(g_link.lastReadWord, 123);
-    ASSERT_EQ(sim_->LogLines().size(), 1u);
-    EXPECT_EQ(LoggedRequest(sim_->LogLines()[0]), "01040000000131ca");
-}
-
 TEST_F(TransactTest, SevenByteWriteReplyIsAcceptedAndLeavesTheWord) {
     Start({});
     EXPECT_EQ(TransactRow(WRITE_TURNS, 1, 10), 1);

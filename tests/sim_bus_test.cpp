@@ -38,36 +38,6 @@ SensorConfig Sensor(int address, int baud, double current = 0) {
     return sensor;
 }
 
-// Every cause an exchange can have, each from one fault.
-TEST(SimFaults, EachFaultGivesItsExchangeCause) {
-    struct Row {
-        const char* name;
-        bool SensorConfig::*fault;  // null: a sound sensor
-        int function;
-        ExchangeCause cause;
-    };
-    const Row rows[] = {
-        {"sound read", nullptr, 0x04, ExchangeCause::Accepted},
-        {"sound write", nullptr, 0x06, ExchangeCause::Accepted},
-        {"silent", &SensorConfig::silent, 0x04, ExchangeCause::NoReply},
-        {"exception (5 bytes)", &SensorConfig::exception, 0x04, ExchangeCause::Short},
-        {"extra byte", &SensorConfig::extraByte, 0x04, ExchangeCause::TooLong},
-        {"echo writes (8 bytes)", &SensorConfig::echoWrites, 0x06, ExchangeCause::TooLong},
-        {"bad check", &SensorConfig::badCrc, 0x04, ExchangeCause::BadCheck},
-        {"other address, read", &SensorConfig::otherAddress, 0x04, ExchangeCause::OtherSender},
-        {"other address, write", &SensorConfig::otherAddress, 0x06, ExchangeCause::OtherSender},
-        {"ignore writes", &SensorConfig::ignoreWrites, 0x06, ExchangeCause::Accepted},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
-        SensorConfig config = Sensor(9, 9600);
-        if (row.fault)
-            config.*row.fault = true;
-        SensorBus bus({config});
-        EXPECT_EQ(Judge(Send(bus, 9, row.function, 2, 1, 9600)), row.cause);
-    }
-}
-
 TEST(SimFaults, OtherAddressAnswersFromTheNextAddressAndKeepsItsOwn) {
     SensorConfig config = Sensor(255, 9600);
     config.otherAddress = true;
