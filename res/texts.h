@@ -4,6 +4,9 @@
 
 // String table.
 inline constexpr const char* IDS_ABOUTBOX_TEXT = "关于 Tessaly(&A)...";
+// The context menu's diagnostics entries, above the About entry.
+inline constexpr const char* kTrafficLogMenu = "通讯记录(&T)...";
+inline constexpr const char* kCurrentTrendMenu = "电流曲线(&G)...";
 
 inline constexpr const char* kAcquireCaption = "采集";
 inline constexpr const char* kSearchCaption = "搜索";

@@ -21,3 +21,11 @@ endif()
 tessaly_qt_test(test_acquire SOURCES window_acquire_test.cpp)
 tessaly_qt_test(test_commands SOURCES window_commands_test.cpp)
 tessaly_qt_test(test_search SOURCES window_search_test.cpp LABELS thread)
+
+# The diagnostics tool windows: the traffic log and the current trend.
+tessaly_qt_test(test_diagnostics_log SOURCES diagnostics_traffic_log_test.cpp LABELS thread)
+tessaly_qt_test(test_diagnostics_trend SOURCES diagnostics_current_trend_test.cpp)
+tessaly_qt_test(test_diagnostics_window SOURCES diagnostics_window_test.cpp)
+# Not a test: makes the README's pictures of the tool windows (scripts/screenshots).
+add_executable(diagnostics_screenshots diagnostics_screenshots.cpp)
+target_link_libraries(diagnostics_screenshots PRIVATE tessaly_ui tessaly_test_support Qt6::Test)

@@ -199,15 +199,19 @@ void CSensorDlg::OnSysCommand(unsigned value, intptr_t) {
 }
 
 // X11 gives a program no say in the window manager's menu, so the About entry lives in the
-// window's own context menu.
+// window's own context menu, beneath the diagnostics tool windows.
 void CSensorDlg::contextMenuEvent(QContextMenuEvent* event) {
-    const QString about = ResText(IDS_ABOUTBOX_TEXT);
-    if (about.isEmpty())
-        return;
     QMenu menu(this);
-    menu.addSeparator();
-    connect(menu.addAction(about), &QAction::triggered, this,
-            [this] { OnSysCommand(IDM_ABOUTBOX, 0); });
+    connect(menu.addAction(ResText(kTrafficLogMenu)), &QAction::triggered, this,
+            &CSensorDlg::OnTrafficLog);
+    connect(menu.addAction(ResText(kCurrentTrendMenu)), &QAction::triggered, this,
+            &CSensorDlg::OnCurrentTrend);
+    const QString about = ResText(IDS_ABOUTBOX_TEXT);
+    if (!about.isEmpty()) {
+        menu.addSeparator();
+        connect(menu.addAction(about), &QAction::triggered, this,
+                [this] { OnSysCommand(IDM_ABOUTBOX, 0); });
+    }
     menu.exec(event->globalPos());
 }
 
@@ -228,10 +232,12 @@ void CSensorDlg::keyPressEvent(QKeyEvent* event) {
 }
 
 // However the window closes, nothing it started outlives it: the search worker is stopped and
-// joined, the acquisition timer killed and the port released, and no message box follows.
+// joined, the acquisition timer killed and the port released, the tool windows closed, and no
+// message box follows.
 void CSensorDlg::done(int result) {
     EndSearchWorker();
     EndAcquisition();
+    CloseToolWindows();
     QDialog::done(result);
 }
 

@@ -16,6 +16,8 @@
 #include "window_link_state.h"
 #include "window_thread_call.h"
 
+class CCurrentTrendDlg;
+class CTrafficLogDlg;
 class QCheckBox;
 class QComboBox;
 class QLabel;
@@ -58,6 +60,10 @@ public:
     void OnClickedZero();
     void OnClickedCalibrate();
     long OnSearchProgress(uintptr_t wParam, intptr_t lParam);
+    // The context menu's tool windows (sensor_dlg_diagnostics.cpp): opened on first use, shown
+    // again later, closed with the window.
+    void OnTrafficLog();
+    void OnCurrentTrend();
 
     // True while a search worker thread exists (it may be finishing a stopped search).
     bool SearchWorkerRunning() const { return searchWorker_.joinable(); }
@@ -89,6 +95,9 @@ private:
     void EndSearchWorker();
     // Acquisition's share of closing (sensor_dlg_acquire.cpp).
     void EndAcquisition();
+    // Each tick's reading, or its failure, for the current trend (sensor_dlg_diagnostics.cpp).
+    void AddTrendTick(const Result& reading);
+    void CloseToolWindows();
     // The line chosen in the port and baud lists.
     LineSettings SelectedLine() const;
     // Whether the line opened; if not, the open message (sensor_dlg_commands.cpp).
@@ -137,4 +146,8 @@ private:
     bool zeroWasEnabled_ = false;  // zero and calibrate as they were before the search
     bool calibrateWasEnabled_ = false;
     WindowThreadCall searchCall_{this};
+
+    // The diagnostics tool windows, children of this window once opened.
+    CTrafficLogDlg* trafficLog_ = nullptr;
+    CCurrentTrendDlg* currentTrend_ = nullptr;
 };

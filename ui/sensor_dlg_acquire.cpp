@@ -38,6 +38,11 @@ void CSensorDlg::OnClickedAcquire() {
 void CSensorDlg::OnTimer(int) {
     if (!acquisition_)
         return;
+    // A pulled adapter leaves a hung-up line that no later read can use, and while it is away
+    // the port cannot be opened: open the same COMn again at the same rate before reading, so
+    // that acquisition resumes by itself once the adapter is back. Meanwhile the read fails.
+    if (!acquisition_->open() || LineHungUp(acquisition_->link().port))
+        acquisition_->Reopen();
     // Read afresh every tick, so a changed address takes effect at once; the line is purged
     // before the request so that a late reply to the previous tick is not taken for this one.
     const Result reading = acquisition_->ReadMeasurement(ValueToSend(m_address->text()));
@@ -48,6 +53,7 @@ void CSensorDlg::OnTimer(int) {
         m_failCount->setText(QString::number(++state_.failCount));
         m_current->setText(ResText(kNoReading));
     }
+    AddTrendTick(reading);
 }
 
 // Closing the window stops a running acquisition the way the operator would.

@@ -1,0 +1,117 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// What the diagnostics tool windows cost: acquisition at the shortest period with the traffic log
+// and the current trend open (holding 10 000 rows and ten minutes of ticks) against the same with
+// both closed, in alternating runs; and the window's resident memory with both full.
+#include <QFile>
+#include <cmath>
+#include <cstdio>
+
+#include "bench_util.h"
+#include "current_trend_dlg.h"
+#include "link_state.h"
+#include "support/sim_process.h"
+#include "traffic_log_dlg.h"
+#include "window_bench.h"
+
+namespace {
+
+constexpr int kSeconds = 10;
+constexpr int kPairs = 3;
+
+double ResidentMiB() {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024;
+    return 0;
+}
+
+// Readings per second of one acquisition run at the shortest period; the CPU it took, in percent
+// of one core.
+double Rate(CSensorDlg& dialog, double& cpuPercent) {
+    const double cpuBefore = CpuSeconds();
+    Item<QPushButton>(dialog, IDC_ACQUIRE)->click();  // starts the counts from 0
+    RunFor(kSeconds * 1000);
+    Item<QPushButton>(dialog, IDC_ACQUIRE)->click();
+    cpuPercent = 100 * (CpuSeconds() - cpuBefore) / kSeconds;
+    if (dialog.linkState().failCount)
+        std::printf("  (%d readings failed)\n", dialog.linkState().failCount);
+    return double(dialog.linkState().okCount) / kSeconds;
+}
+
+// Fills the log with its 10 000 rows (exchanges on a line with no port, through the observer as
+// any exchange) and the trend with ten minutes of ticks at the shortest period, up to now.
+void Fill(CTrafficLogDlg& log, CCurrentTrendDlg& trend) {
+    LinkState nowhere;
+    for (int k = 0; k < TrafficLogModel::kMaxRows; ++k)
+        TransactOn(nowhere, 1, 0x04, 0, 1, REPLY_LENGTH, 0);
+    const auto now = TrendClock::now();
+    constexpr auto kStep = std::chrono::milliseconds(10);
+    const int ticks = int(CurrentTrend::kSpan / kStep);
+    for (int k = ticks; k > 0; --k)
+        trend.AddTick(now - k * kStep,
+                      k % 500 ? std::optional(12 + std::sin(k / 3000.0)) : std::nullopt);
+    RunFor(500);
+    std::printf("  log %d rows, trend %zu ticks\n", log.model().rowCount(),
+                trend.trend().samples().size());
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    UseOffscreenUnlessSet();
+    QApplication app(argc, argv);
+    SetMessageBoxHook([](const QString& text) { std::printf("message: %s\n", qPrintable(text)); });
+    IsolateComPorts();
+    SimProcess sim({"--address", "1", "--baud", "19200", "--current", "5", "--wire-timing"});
+    ScopedComPort com(1, sim.ptyPath());
+    CSensorDlg dialog;
+    dialog.show();
+    Item<QLineEdit>(dialog, IDC_ADDRESS)->setText(QStringLiteral("1"));
+    Item<QComboBox>(dialog, IDC_BAUD)->setCurrentIndex(4);
+    Item<QLineEdit>(dialog, IDC_PERIOD)->setText(QStringLiteral("0"));
+    RunFor(200);
+    const double residentBefore = ResidentMiB();
+
+    std::printf(
+        "diagnostics: acquisition at the shortest period, 19200 baud with wire timing, "
+        "%d pairs of %d s runs\n",
+        kPairs, kSeconds);
+    dialog.OnTrafficLog();
+    dialog.OnCurrentTrend();
+    auto* log = dialog.findChild<CTrafficLogDlg*>();
+    auto* trend = dialog.findChild<CCurrentTrendDlg*>();
+    Fill(*log, *trend);
+    const double residentFull = ResidentMiB();
+
+    double warmUpCpu = 0;
+    log->close();
+    trend->close();
+    Rate(dialog, warmUpCpu);  // the first run after filling is apart from the pairs
+    std::vector<double> ratios;
+    for (int pair = 0; pair < kPairs; ++pair) {
+        log->close();
+        trend->close();
+        double closedCpu = 0;
+        const double closed = Rate(dialog, closedCpu);
+        log->show();
+        trend->show();
+        double openCpu = 0;
+        const double open = Rate(dialog, openCpu);
+        ratios.push_back(open / closed);
+        std::printf(
+            "  closed %.1f readings/s (CPU %.1f %%), open %.1f readings/s (CPU %.1f %%): "
+            "%.3f\n",
+            closed, closedCpu, open, openCpu, open / closed);
+    }
+    std::printf("  open / closed, median: %.3f (goal >= 0.97)\n", Median(ratios));
+    std::printf("  log %d rows, trend %zu ticks after the runs\n", log->model().rowCount(),
+                trend->trend().samples().size());
+    std::printf(
+        "diagnostics: resident memory %.1f MiB with the log's %d rows and ten minutes of "
+        "trend (goal < 80 MiB); %.1f MiB before the tool windows opened\n",
+        residentFull, TrafficLogModel::kMaxRows, residentBefore);
+    return 0;
+}

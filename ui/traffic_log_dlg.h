@@ -1,0 +1,51 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// 通讯记录: a tool window beside the main window that lists every exchange the program makes
+// (acquisition ticks, commands, search probes) with what became of it, so that an operator can
+// tell a silent sensor from a wrong rate, another address, a noisy line or an echoing adapter.
+// It records only while it is open and not paused: then it is the exchange observer.
+#pragma once
+
+#include <QDialog>
+#include <QTimer>
+
+#include "exchange_inbox.h"
+#include "traffic_log_model.h"
+
+class QLabel;
+class QPushButton;
+class QTableView;
+
+class CTrafficLogDlg : public QDialog {
+    Q_OBJECT
+
+public:
+    explicit CTrafficLogDlg(QWidget* parent = nullptr);
+    ~CTrafficLogDlg() override;
+
+    const TrafficLogModel& model() const { return model_; }
+    bool paused() const { return paused_; }
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+
+private:
+    void StartRecording();
+    void StopRecording();
+    // Moves what the exchanges posted into the table, following the end unless the operator has
+    // scrolled up.
+    void Drain();
+    void OnClickedPause();
+    void OnClickedClear();
+    void OnClickedSave();
+    void ShowCount();
+
+    ExchangeInbox inbox_;
+    TrafficLogModel model_;
+    QTimer drainTimer_;
+    bool recording_ = false;
+    bool paused_ = false;
+    QTableView* view_ = nullptr;
+    QLabel* count_ = nullptr;
+    QPushButton* pause_ = nullptr;
+};

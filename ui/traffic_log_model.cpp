@@ -1,0 +1,133 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "traffic_log_model.h"
+
+#include <QBrush>
+#include <QDateTime>
+
+namespace {
+
+const char* const kHeaders[TrafficLogModel::ColumnCount] = {"时间", "串口", "波特率", "地址",
+                                                            "请求", "应答", "结果"};
+
+QString Hex(const uint8_t* bytes, size_t count) {
+    return QString::fromLatin1(
+        QByteArray(reinterpret_cast<const char*>(bytes), static_cast<qsizetype>(count))
+            .toHex(' ')
+            .toUpper());
+}
+
+QDateTime LocalTime(const ExchangeRecord& record) {
+    using namespace std::chrono;
+    return QDateTime::fromMSecsSinceEpoch(
+        duration_cast<milliseconds>(record.time.time_since_epoch()).count());
+}
+
+// RFC 4180: a field with a comma, a quote or a line break goes in quotes, its quotes doubled.
+QByteArray CsvField(const QString& text) {
+    QByteArray field = text.toUtf8();
+    if (field.contains(',') || field.contains('"') || field.contains('\n')) {
+        field.replace("\"", "\"\"");
+        field = '"' + field + '"';
+    }
+    return field;
+}
+
+QString Cell(const ExchangeRecord& record, int column) {
+    switch (column) {
+        case TrafficLogModel::Time:
+            return LocalTime(record).toString(QStringLiteral("hh:mm:ss.zzz"));
+        case TrafficLogModel::Port: return QString::fromStdString(record.portLabel);
+        case TrafficLogModel::Baud: return QString::number(record.baud);
+        case TrafficLogModel::Address: return QString::number(record.request[0]);
+        case TrafficLogModel::Request: return Hex(record.request.data(), record.request.size());
+        case TrafficLogModel::Reply: return Hex(record.reply.data(), record.reply.size());
+        case TrafficLogModel::Cause: return CauseText(record);
+        default: return {};
+    }
+}
+
+}  // namespace
+
+QString CauseText(const ExchangeRecord& record) {
+    const int bytes = std::max(record.queued, static_cast<int>(record.reply.size()));
+    switch (record.cause) {
+        case ExchangeCause::Accepted: return QStringLiteral("成功");
+        case ExchangeCause::OtherSender: return QStringLiteral("成功（地址或功能码不符）");
+        case ExchangeCause::NoReply: return QStringLiteral("无应答");
+        case ExchangeCause::Short: return QStringLiteral("应答不完整（%1 字节）").arg(bytes);
+        case ExchangeCause::TooLong: return QStringLiteral("应答过长");
+        case ExchangeCause::BadCheck: return QStringLiteral("校验错误");
+    }
+    return {};
+}
+
+int TrafficLogModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : static_cast<int>(rows_.size());
+}
+
+int TrafficLogModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : ColumnCount;
+}
+
+QVariant TrafficLogModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || index.row() >= rowCount())
+        return {};
+    const ExchangeRecord& record = rows_[static_cast<size_t>(index.row())];
+    switch (role) {
+        case Qt::DisplayRole: return Cell(record, index.column());
+        case Qt::ForegroundRole:
+            // A failed exchange stands out when scrolling through a long run of good ones.
+            return record.accepted() ? QVariant() : QVariant(QBrush(Qt::darkRed));
+        default: return {};
+    }
+}
+
+QVariant TrafficLogModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 ||
+        section >= ColumnCount)
+        return QAbstractTableModel::headerData(section, orientation, role);
+    return QString::fromUtf8(kHeaders[section]);
+}
+
+int TrafficLogModel::Append(std::vector<ExchangeRecord> records) {
+    if (records.empty())
+        return 0;
+    // Only the newest kMaxRows of the batch can stay.
+    if (records.size() > static_cast<size_t>(kMaxRows))
+        records.erase(records.begin(), records.end() - kMaxRows);
+    const int overflow = rowCount() + static_cast<int>(records.size()) - kMaxRows;
+    if (overflow > 0) {
+        beginRemoveRows({}, 0, overflow - 1);
+        rows_.erase(rows_.begin(), rows_.begin() + overflow);
+        endRemoveRows();
+    }
+    beginInsertRows({}, rowCount(), rowCount() + static_cast<int>(records.size()) - 1);
+    for (ExchangeRecord& record : records)
+        rows_.push_back(std::move(record));
+    endInsertRows();
+    return std::max(overflow, 0);
+}
+
+void TrafficLogModel::Clear() {
+    beginResetModel();
+    rows_.clear();
+    endResetModel();
+}
+
+QByteArray TrafficLogModel::ToCsv() const {
+    QByteArray csv;
+    for (int column = 0; column < ColumnCount; ++column)
+        csv += (column ? "," : "") + QByteArray(kHeaders[column]);
+    csv += '\n';
+    for (const ExchangeRecord& record : rows_) {
+        for (int column = 0; column < ColumnCount; ++column) {
+            const QString text =
+                column == Time
+                    ? LocalTime(record).toString(QStringLiteral("yyyy-MM-dd hh:mm:ss.zzz"))
+                    : Cell(record, column);
+            csv += (column ? "," : "") + CsvField(text);
+        }
+        csv += '\n';
+    }
+    return csv;
+}
