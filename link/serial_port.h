@@ -62,6 +62,9 @@ PortOpening OpenComPortWithReason(int portNumber, int baudRate);
 // The same open of a device given by its path.
 PortOpening OpenPortPath(const std::string& path, int baudRate);
 
+// The system's own words for one of its error codes (errno on POSIX, GetLastError on Windows).
+std::string SystemErrorText(int osError);
+
 // The reason in a sentence a person can act on, without the port's name, e.g. "permission
 // denied; add yourself to the group dialout and log in again". "" for OpenError::None.
 std::string DescribeOpenError(const PortOpening& opening);
