@@ -18,7 +18,7 @@ std::pair<int, double> Acquire(CSensorDlg& dialog, const char* period, int secon
     Item<QPushButton>(dialog, IDC_ACQUIRE)->click();
     RunFor(seconds * 1000);
     Item<QPushButton>(dialog, IDC_ACQUIRE)->click();
-    return {g_link.okCount, CpuSeconds() - cpuBefore};
+    return {dialog.linkState().okCount, CpuSeconds() - cpuBefore};
 }
 
 }  // namespace
@@ -44,7 +44,7 @@ int main(int argc, char** argv) {
         std::printf("acquire: shortest period (10 ms), 19200 baud with wire timing, %d s\n",
                     seconds);
         std::printf("  %.1f readings/s (%d failed); line limit %.1f/s (%.3f ms per exchange)\n",
-                    rate, g_link.failCount, lineLimit, exchangeMs);
+                    rate, dialog.linkState().failCount, lineLimit, exchangeMs);
         std::printf("  %.3f of min(100/s, line limit) = %.1f/s (goal >= 0.9)\n", rate / target,
                     target);
     }

@@ -1,7 +1,9 @@
 # Benchmarks through the window.
 add_executable(bench_acquire acquire.cpp)
-target_link_libraries(bench_acquire PRIVATE tessaly_operations tessaly_test_support Qt6::Test)
+target_link_libraries(bench_acquire PRIVATE tessaly_ui tessaly_test_support Qt6::Test)
 add_executable(bench_search search.cpp)
-target_link_libraries(bench_search PRIVATE tessaly_operations tessaly_test_support Qt6::Test)
+target_link_libraries(bench_search PRIVATE tessaly_ui tessaly_test_support Qt6::Test)
 add_executable(bench_startup startup.cpp)
-target_link_libraries(bench_startup PRIVATE tessaly_operations Qt6::Widgets)
+target_link_libraries(bench_startup PRIVATE tessaly_ui Qt6::Widgets)
+add_executable(bench_soak soak.cpp)
+target_link_libraries(bench_soak PRIVATE tessaly_ui tessaly_test_support Qt6::Test)

@@ -16,11 +16,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                                                                                      : replyLength);
     std::vector<uint8_t> buffer(replyLength, 0);
     std::copy(reply.begin(), reply.begin() + got, buffer.begin());
-    const ExchangeOutcome outcome = JudgeReply(buffer.data(), got, queued, replyLength);
-    if (outcome == ExchangeOutcome::Accepted) {
+    const auto request = BuildRequest(data[0], data[1], 0, 1);
+    const ExchangeCause cause = JudgeReply(request.data(), buffer.data(), got, queued, replyLength);
+    if (cause == ExchangeCause::Accepted || cause == ExchangeCause::OtherSender) {
         const uint16_t check = Crc16(buffer.data(), replyLength - 2);
         if (got != replyLength || queued != replyLength ||
             buffer[replyLength - 2] != (check >> 8) || buffer[replyLength - 1] != (check & 0xFF))
+            std::abort();
+        if ((cause == ExchangeCause::Accepted) !=
+            (buffer[0] == request[0] && buffer[1] == request[1]))
             std::abort();
     }
     return 0;

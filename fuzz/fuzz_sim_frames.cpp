@@ -4,18 +4,21 @@
 #include <cstdlib>
 
 #include "exchange.h"
+#include "registers.h"
 #include "sensor_engine.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 2)
         return 0;
-    static const int kRates[] = {1200, 2400, 4800, 9600, 19200};
-    SensorEngine sensor({.address = data[0], .echoWrites = (data[1] & 1) != 0});
+    SensorConfig config;
+    config.address = data[0];
+    config.echoWrites = (data[1] & 1) != 0;
+    SensorEngine sensor(config);
     double now = 0;
     size_t at = 2;
     while (at < size) {
         const size_t chunk = 1 + data[at] % 16;
-        const int baud = kRates[data[at] % 5];
+        const int baud = SENSOR_RATES[data[at] % SENSOR_RATES.size()];
         ++at;
         const size_t length = chunk < size - at ? chunk : size - at;
         for (const FrameEvent& event : sensor.Receive(data + at, length, baud, now)) {

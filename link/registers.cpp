@@ -25,9 +25,9 @@ double MeasurementValue(int word) {
 // which a Qt program takes from the environment ("12,3" under a German locale).
 std::string MeasurementText(int word) {
     char text[32];
-    const auto end = std::to_chars(text, text + sizeof text, MeasurementValue(word),
-                                   std::chars_format::fixed, 1)
-                         .ptr;
+    const auto end =
+        std::to_chars(text, text + sizeof text, MeasurementValue(word), std::chars_format::fixed, 1)
+            .ptr;
     return std::string(text, end);
 }
 

@@ -8,12 +8,17 @@
 
 #include "exchange.h"
 #include "link_state.h"
+#include "registers.h"
 #include "sensor_line.h"
 
+// The rates a search tries by default, in this order: every rate of the sensor but the fastest,
+// as the window's scan boxes offer them.
+inline const std::vector<int> SEARCH_RATES(SENSOR_RATES.begin(), SENSOR_RATES.end() - 1);
+
 struct SearchPlan {
-    LineSettings line;                       // the port; its rate is not used
-    std::vector<int> rates{1200, 2400, 4800, 9600};  // tried in this order at each address
-    int first = 0;                           // addresses, inclusive
+    LineSettings line;                      // the port; its rate is not used
+    std::vector<int> rates = SEARCH_RATES;  // tried in this order at each address
+    int first = 0;                          // addresses, inclusive
     int last = 255;
     // The wait of one probe at a rate; null: SHORT_WAIT_MS at every rate, as the window waits.
     std::function<int(int baud)> probeBudgetMs;

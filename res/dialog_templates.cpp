@@ -1,5 +1,8 @@
 #include "dialog_templates.h"
 
+#include <string>
+
+#include "registers.h"
 #include "resource.h"
 
 namespace {
@@ -81,7 +84,6 @@ constexpr ControlTemplate kAboutControls[] = {
 
 constexpr const char* kPorts[] = {"COM1", "COM2", "COM3", "COM4", "COM5",
                                   "COM6", "COM7", "COM8", "COM9", "COM10"};
-constexpr const char* kRates[] = {"1200", "2400", "4800", "9600", "19200"};
 
 }  // namespace
 
@@ -92,11 +94,17 @@ const DialogTemplate kSensorDialog = {
 const DialogTemplate kAboutBox = {IDD_ABOUTBOX,  "关于 Tessaly", {0, 0, 235, 55}, "宋体", 9,
                                   kAboutControls};
 
-std::span<const char* const> ComboItems(int controlId) {
+std::vector<std::string> ComboItems(int controlId) {
+    std::vector<std::string> items;
     switch (controlId) {
-        case IDC_PORT: return kPorts;
+        case IDC_PORT: items.assign(std::begin(kPorts), std::end(kPorts)); break;
         case IDC_BAUD:
-        case IDC_NEW_BAUD: return kRates;
-        default: return {};
+        case IDC_NEW_BAUD:
+            // The baud lists hold the sensor's rates, in their order.
+            for (int baud : SENSOR_RATES)
+                items.push_back(std::to_string(baud));
+            break;
+        default: break;
     }
+    return items;
 }

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 #include <span>
+#include <string>
+#include <vector>
 
 enum class ControlKind {
     Label,
@@ -62,4 +64,4 @@ extern const DialogTemplate kSensorDialog;
 extern const DialogTemplate kAboutBox;
 
 // The initial items of a drop-down list, in order.
-std::span<const char* const> ComboItems(int controlId);
+std::vector<std::string> ComboItems(int controlId);

@@ -5,8 +5,20 @@
 #include <utility>
 
 #include "exchange.h"
+#include "registers.h"
 
 namespace {
+
+// The device's register numbers, written here rather than taken from the register map that the
+// window and the operations use: the simulator is an independent model of the sensor, so a slip in
+// that map makes a test fail instead of being copied into the model.
+constexpr int kMeasurement = 0;
+constexpr int kTurns = 2;
+constexpr int kAddress = 4;
+constexpr int kBaud = 6;
+constexpr int kZero = 8;
+constexpr int kCalibrate = 10;
+constexpr int kCalibrationWord = 0x3C96;
 
 constexpr int kRequestLength = 8;
 constexpr double kFrameGapS = 0.05;  // a pause this long ends a partial frame (line noise)
@@ -15,10 +27,6 @@ constexpr int kIllegalFunction = 1;
 constexpr int kIllegalAddress = 2;
 constexpr int kIllegalValue = 3;
 constexpr int kDeviceFailure = 4;
-
-bool IsSupportedBaud(int baud) {
-    return baud == 1200 || baud == 2400 || baud == 4800 || baud == 9600 || baud == 19200;
-}
 
 void AppendCheck(std::vector<uint8_t>& frame) {
     const uint16_t check = Crc16(frame.data(), static_cast<int>(frame.size()));
@@ -52,32 +60,46 @@ std::string Hex(const std::vector<uint8_t>& bytes) {
 SensorEngine::SensorEngine(const SensorConfig& config)
     : config_(config), address_(config.address), baud_(config.baud), turnsWord_(config.turnsWord) {}
 
-std::vector<FrameEvent> SensorEngine::Receive(const uint8_t* bytes, size_t length, int baudSeen,
-                                              double nowS) {
-    std::vector<FrameEvent> events;
+std::vector<std::vector<uint8_t>> RequestFramer::Feed(const uint8_t* bytes, size_t length,
+                                                      double nowS) {
+    std::vector<std::vector<uint8_t>> requests;
     if (lastByteS_ >= 0 && nowS - lastByteS_ > kFrameGapS)
         pending_.clear();
     lastByteS_ = nowS;
     pending_.insert(pending_.end(), bytes, bytes + length);
-    // Every request of this protocol is 8 bytes. A window that fails the check is noise: slide on
-    // by one byte until a frame lines up again.
+    // Slide on by one byte past noise until a frame lines up again.
     while (pending_.size() >= kRequestLength) {
         if (!CheckOk(pending_.data(), kRequestLength)) {
             pending_.erase(pending_.begin());
             continue;
         }
-        FrameEvent event{{pending_.begin(), pending_.begin() + kRequestLength}, baudSeen, {}};
+        requests.emplace_back(pending_.begin(), pending_.begin() + kRequestLength);
         pending_.erase(pending_.begin(), pending_.begin() + kRequestLength);
-        // On a real line a master at another rate sends garbage; the sensor hears nothing.
-        if (baudSeen == baud_ && event.request[0] == address_)
-            event.reply = Answer(event.request, nowS);
-        events.push_back(std::move(event));
-        if (newAddress_)
-            address_ = *std::exchange(newAddress_, std::nullopt);
-        if (newBaud_)
-            baud_ = *std::exchange(newBaud_, std::nullopt);
+    }
+    return requests;
+}
+
+std::vector<FrameEvent> SensorEngine::Receive(const uint8_t* bytes, size_t length, int baudSeen,
+                                              double nowS) {
+    std::vector<FrameEvent> events;
+    for (std::vector<uint8_t>& request : framer_.Feed(bytes, length, nowS)) {
+        auto reply = Hear(request, baudSeen, nowS);
+        events.push_back({std::move(request), baudSeen, std::move(reply)});
     }
     return events;
+}
+
+std::optional<std::vector<uint8_t>> SensorEngine::Hear(const std::vector<uint8_t>& request,
+                                                       int baudSeen, double nowS) {
+    // On a real line a master at another rate sends garbage; the sensor hears nothing.
+    if (baudSeen != baud_ || request[0] != address_)
+        return std::nullopt;
+    auto reply = Answer(request, nowS);
+    if (newAddress_)
+        address_ = *std::exchange(newAddress_, std::nullopt);
+    if (newBaud_)
+        baud_ = *std::exchange(newBaud_, std::nullopt);
+    return reply;
 }
 
 std::optional<std::vector<uint8_t>> SensorEngine::Answer(const std::vector<uint8_t>& request,
@@ -119,25 +141,9 @@ std::vector<uint8_t> SensorEngine::ReadReply(int function, int reg, int count, d
 
 std::vector<uint8_t> SensorEngine::WriteReply(const std::vector<uint8_t>& request, int reg,
                                               int value, double nowS) {
-    switch (reg) {
-        case 2: turnsWord_ = value; break;
-        case 4:
-            if (value > 255)
-                return ExceptionReply(0x06, kIllegalValue);
-            newAddress_ = value;
-            break;
-        case 6:
-            if (!IsSupportedBaud(value))
-                return ExceptionReply(0x06, kIllegalValue);
-            newBaud_ = value;
-            break;
-        case 8: zeroOffset_ = CurrentAt(nowS) + zeroOffset_; break;
-        case 10:
-            if (value != 0x3C96)
-                return ExceptionReply(0x06, kIllegalValue);
-            break;
-        default: return ExceptionReply(0x06, kIllegalAddress);
-    }
+    if (!config_.ignoreWrites)
+        if (auto refusal = ApplyWrite(reg, value, nowS))
+            return *refusal;
     if (config_.echoWrites)
         return request;
     // The sensor answers a write in 7 bytes: address, function, 2, the value, check.
@@ -146,6 +152,30 @@ std::vector<uint8_t> SensorEngine::WriteReply(const std::vector<uint8_t>& reques
                                static_cast<uint8_t>(value & 0xFF)};
     AppendCheck(reply);
     return reply;
+}
+
+// Nothing when the write took; the exception reply when the sensor refuses it.
+std::optional<std::vector<uint8_t>> SensorEngine::ApplyWrite(int reg, int value, double nowS) {
+    switch (reg) {
+        case kTurns: turnsWord_ = value; break;
+        case kAddress:
+            if (value > 255)
+                return ExceptionReply(0x06, kIllegalValue);
+            newAddress_ = value;
+            break;
+        case kBaud:
+            if (BaudIndex(value) < 0)
+                return ExceptionReply(0x06, kIllegalValue);
+            newBaud_ = value;
+            break;
+        case kZero: zeroOffset_ = CurrentAt(nowS) + zeroOffset_; break;
+        case kCalibrate:
+            if (value != kCalibrationWord)
+                return ExceptionReply(0x06, kIllegalValue);
+            break;
+        default: return ExceptionReply(0x06, kIllegalAddress);
+    }
+    return std::nullopt;
 }
 
 std::vector<uint8_t> SensorEngine::ExceptionReply(int function, int code) const {
@@ -158,10 +188,10 @@ std::vector<uint8_t> SensorEngine::ExceptionReply(int function, int code) const 
 
 std::optional<int> SensorEngine::RegisterWord(int reg, double nowS) const {
     switch (reg) {
-        case 0: return MeasurementWord(CurrentAt(nowS));
-        case 2: return turnsWord_;
-        case 4: return address_;
-        case 6: return baud_;
+        case kMeasurement: return MeasurementWord(CurrentAt(nowS));
+        case kTurns: return turnsWord_;
+        case kAddress: return address_;
+        case kBaud: return baud_;
         default: return std::nullopt;
     }
 }
@@ -176,6 +206,12 @@ double SensorEngine::CurrentAt(double nowS) const {
 }
 
 void SensorEngine::Finish(std::vector<uint8_t>& reply) const {
+    if (config_.otherAddress) {
+        // A well-formed reply, only from the next address: another device answered.
+        reply[0] = static_cast<uint8_t>(reply[0] + 1);
+        reply.resize(reply.size() - 2);
+        AppendCheck(reply);
+    }
     if (config_.badCrc)
         reply.back() ^= 0xFF;
     if (config_.extraByte)

@@ -15,12 +15,14 @@ struct SensorConfig {
     double sineAmplitude = 0.0;  // a slow wave on top of the current, amperes
     double sinePeriodS = 30.0;
     // Faults, chosen per run.
-    bool silent = false;      // never answers
-    bool badCrc = false;      // answers with a wrong check
-    int dropEvery = 0;        // leaves every Nth request addressed to it unanswered
-    bool echoWrites = false;  // answers writes with the standard 8-byte echo
-    bool extraByte = false;   // appends one byte to every reply
-    bool exception = false;   // answers everything with a Modbus exception
+    bool silent = false;        // never answers
+    bool badCrc = false;        // answers with a wrong check
+    int dropEvery = 0;          // leaves every Nth request addressed to it unanswered
+    bool echoWrites = false;    // answers writes with the standard 8-byte echo
+    bool extraByte = false;     // appends one byte to every reply
+    bool exception = false;     // answers everything with a Modbus exception
+    bool otherAddress = false;  // replies carry the next address, as if another device answered
+    bool ignoreWrites = false;  // acknowledges every write and applies none
 };
 
 // One request the sensor saw, and what became of it.
@@ -28,6 +30,17 @@ struct FrameEvent {
     std::vector<uint8_t> request;
     int baudSeen = 0;
     std::optional<std::vector<uint8_t>> reply;  // nothing when the sensor kept quiet
+};
+
+// Cuts the bytes heard on the line into requests: every request of this protocol is 8 bytes with
+// a valid check. A pause ends a partial frame; a window that fails the check is noise.
+class RequestFramer {
+public:
+    std::vector<std::vector<uint8_t>> Feed(const uint8_t* bytes, size_t length, double nowS);
+
+private:
+    std::vector<uint8_t> pending_;
+    double lastByteS_ = -1.0;
 };
 
 class SensorEngine {
@@ -38,6 +51,12 @@ public:
     // `baudSeen` is the rate the master's line is set to. Returns one event per complete frame.
     std::vector<FrameEvent> Receive(const uint8_t* bytes, size_t length, int baudSeen, double nowS);
 
+    // One whole request heard on the line: the reply, or nothing when it was not for this sensor
+    // (another address or rate) or the sensor kept quiet. An address or rate change the request
+    // asked for applies once it returns, after the reply.
+    std::optional<std::vector<uint8_t>> Hear(const std::vector<uint8_t>& request, int baudSeen,
+                                             double nowS);
+
     int address() const { return address_; }
     int baud() const { return baud_; }
     int turnsWord() const { return turnsWord_; }
@@ -47,6 +66,7 @@ private:
     std::vector<uint8_t> ReadReply(int function, int reg, int count, double nowS);
     std::vector<uint8_t> WriteReply(const std::vector<uint8_t>& request, int reg, int value,
                                     double nowS);
+    std::optional<std::vector<uint8_t>> ApplyWrite(int reg, int value, double nowS);
     std::vector<uint8_t> ExceptionReply(int function, int code) const;
     std::optional<int> RegisterWord(int reg, double nowS) const;
     double CurrentAt(double nowS) const;
@@ -58,8 +78,7 @@ private:
     int turnsWord_;
     double zeroOffset_ = 0.0;
     long answeredToUs_ = 0;  // requests addressed to us, for --drop-every
-    std::vector<uint8_t> pending_;
-    double lastByteS_ = -1.0;
+    RequestFramer framer_;
     // Applied after the reply that announced them has gone out.
     std::optional<int> newAddress_;
     std::optional<int> newBaud_;

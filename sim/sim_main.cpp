@@ -15,17 +15,37 @@
 #include <string>
 #include <vector>
 
-#include "sensor_engine.h"
+#include "sensor_bus.h"
 #include "sim_options.h"
 #include "termios_rates.h"
 
 namespace {
 
+// A stop signal sets the flag and makes the wake pipe readable. Every wait of the simulator (for a
+// request, for the line to take a reply, for a reply's time on the wire) also watches the pipe, so
+// the simulator ends promptly whatever it was doing. The byte is never read: once stopping, every
+// later wait returns at once.
+volatile sig_atomic_t g_stop = 0;
 int g_wakePipe[2] = {-1, -1};
 
 void OnSignal(int) {
+    const int saved = errno;
+    g_stop = 1;
     const char byte = 0;
     (void)!write(g_wakePipe[1], &byte, 1);
+    errno = saved;
+}
+
+bool CatchStopSignals() {
+    if (pipe2(g_wakePipe, O_CLOEXEC | O_NONBLOCK) != 0)
+        return false;
+    struct sigaction action {};
+    action.sa_handler = OnSignal;
+    sigemptyset(&action.sa_mask);
+    for (int sig : {SIGINT, SIGTERM, SIGHUP})
+        if (sigaction(sig, &action, nullptr) != 0)
+            return false;
+    return true;
 }
 
 bool SetRaw(int fd, int baud) {
@@ -54,12 +74,49 @@ double NowS() {
     return now.tv_sec + now.tv_nsec / 1e9;
 }
 
-void SleepUntil(std::chrono::steady_clock::time_point when) {
-    const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(when.time_since_epoch());
-    timespec target{static_cast<time_t>(ns.count() / 1000000000),
-                    static_cast<long>(ns.count() % 1000000000)};
-    while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &target, nullptr) == EINTR) {
+// Waits until `fd` (-1: none) is ready for `events`, or `timeout` (null: none) passes. False when
+// the simulator is stopping.
+bool WaitFor(int fd, short events, const timespec* timeout) {
+    pollfd watched[2] = {{g_wakePipe[0], POLLIN, 0}, {fd, events, 0}};
+    while (!g_stop) {
+        const int ready = ppoll(watched, 2, timeout, nullptr);
+        if (ready >= 0)
+            return !g_stop && !watched[0].revents;
+        if (errno != EINTR)
+            return false;
     }
+    return false;
+}
+
+// False when the simulator is stopping.
+bool SleepUntil(std::chrono::steady_clock::time_point when) {
+    for (;;) {
+        const auto left = when - std::chrono::steady_clock::now();
+        if (left <= std::chrono::steady_clock::duration::zero())
+            return !g_stop;
+        const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(left).count();
+        const timespec timeout{static_cast<time_t>(ns / 1000000000),
+                               static_cast<long>(ns % 1000000000)};
+        if (!WaitFor(-1, 0, &timeout))
+            return false;
+    }
+}
+
+// The line is non-blocking: a client that stops reading fills it, and the simulator then waits
+// here, still hearing a stop signal. False when the simulator is stopping.
+bool WriteAll(int fd, const std::vector<uint8_t>& bytes) {
+    size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
+        if (n > 0)
+            done += static_cast<size_t>(n);
+        else if (n < 0 && (errno == EAGAIN || errno == EINTR)) {
+            if (!WaitFor(fd, POLLOUT, nullptr))
+                return false;
+        } else
+            return !g_stop;  // a line that refuses the reply loses it, as a broken wire would
+    }
+    return !g_stop;
 }
 
 void Log(FILE* log, double when, const FrameEvent& event) {
@@ -81,9 +138,10 @@ struct Line {
     std::string ptyPath;
 };
 
+// The line side is non-blocking: every wait on it goes through WaitFor, which also hears a stop.
 bool OpenLine(const SimOptions& options, Line& line, std::string& error) {
     if (!options.device.empty()) {
-        line.io = open(options.device.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+        line.io = open(options.device.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
         line.termios = line.io;
         line.realTty = true;
         if (line.io < 0 || !SetRaw(line.io, options.sensor.baud)) {
@@ -92,7 +150,7 @@ bool OpenLine(const SimOptions& options, Line& line, std::string& error) {
         }
         return true;
     }
-    line.io = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+    line.io = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
     if (line.io < 0 || grantpt(line.io) != 0 || unlockpt(line.io) != 0) {
         error = std::string("cannot create a pseudo-terminal: ") + std::strerror(errno);
         return false;
@@ -125,19 +183,9 @@ bool MakeLink(const std::string& linkPath, const std::string& target, std::strin
 }
 
 void Serve(const SimOptions& options, Line& line, FILE* log) {
-    SensorEngine engine(options.sensor);
-    pollfd watched[2] = {{line.io, POLLIN, 0}, {g_wakePipe[0], POLLIN, 0}};
+    SensorBus sensors(options.Sensors());
     uint8_t buffer[512];
-    for (;;) {
-        if (poll(watched, 2, -1) < 0) {
-            if (errno == EINTR)
-                continue;
-            return;
-        }
-        if (watched[1].revents)
-            return;
-        if (!(watched[0].revents & POLLIN))
-            continue;
+    while (WaitFor(line.io, POLLIN, nullptr)) {
         const ssize_t n = read(line.io, buffer, sizeof buffer);
         if (n <= 0) {
             if (n < 0 && (errno == EINTR || errno == EAGAIN))
@@ -145,10 +193,11 @@ void Serve(const SimOptions& options, Line& line, FILE* log) {
             return;
         }
         const auto arrived = std::chrono::steady_clock::now();
-        const int baudSeen = BaudSeen(line.termios, line.realTty, engine.baud());
-        const int baudBefore = engine.baud();
+        // On a real tty the line runs at the first sensor's rate (the only sensor there).
+        const int baudSeen = BaudSeen(line.termios, line.realTty, sensors.sensor(0).baud());
+        const int baudBefore = sensors.sensor(0).baud();
         for (const FrameEvent& event :
-             engine.Receive(buffer, static_cast<size_t>(n), baudSeen, NowS())) {
+             sensors.Receive(buffer, static_cast<size_t>(n), baudSeen, NowS())) {
             Log(log, NowS(), event);
             if (!event.reply)
                 continue;
@@ -157,12 +206,12 @@ void Serve(const SimOptions& options, Line& line, FILE* log) {
                 const double bits = 10.0 * (event.request.size() + event.reply->size());
                 sendAt += std::chrono::microseconds(static_cast<long>(bits * 1e6 / baudSeen));
             }
-            SleepUntil(sendAt);
-            (void)!write(line.io, event.reply->data(), event.reply->size());
+            if (!SleepUntil(sendAt) || !WriteAll(line.io, *event.reply))
+                return;
         }
-        if (line.realTty && engine.baud() != baudBefore) {
+        if (line.realTty && sensors.sensor(0).baud() != baudBefore) {
             tcdrain(line.io);
-            SetRaw(line.io, engine.baud());
+            SetRaw(line.io, sensors.sensor(0).baud());
         }
     }
 }
@@ -174,7 +223,7 @@ int main(int argc, char** argv) {
     const auto options = ParseSimOptions(std::vector<std::string>(argv + 1, argv + argc), error);
     if (!options) {
         if (error.empty()) {
-            std::fputs(kSimUsage, stdout);
+            std::fputs(SimUsage().c_str(), stdout);
             return 0;
         }
         std::fprintf(stderr, "tessaly-sim: %s\n(try --help)\n", error.c_str());
@@ -186,19 +235,17 @@ int main(int argc, char** argv) {
                      std::strerror(errno));
         return 2;
     }
+    // Before the link exists, so that a stop signal never leaves it behind.
+    if (!CatchStopSignals()) {
+        std::fprintf(stderr, "tessaly-sim: %s\n", std::strerror(errno));
+        return 1;
+    }
     Line line;
     if (!OpenLine(*options, line, error) ||
         (!options->linkPath.empty() && !MakeLink(options->linkPath, line.ptyPath, error))) {
         std::fprintf(stderr, "tessaly-sim: %s\n", error.c_str());
         return 1;
     }
-    if (pipe2(g_wakePipe, O_CLOEXEC) != 0)
-        return 1;
-    struct sigaction action {};
-    action.sa_handler = OnSignal;
-    for (int sig : {SIGINT, SIGTERM, SIGHUP})
-        sigaction(sig, &action, nullptr);
-
     std::printf("%s\n", line.realTty ? options->device.c_str() : line.ptyPath.c_str());
     std::fflush(stdout);
     Serve(*options, line, log);

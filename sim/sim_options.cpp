@@ -3,30 +3,23 @@
 #include <cerrno>
 #include <cstdlib>
 #include <functional>
+#include <limits>
 #include <map>
 
-const char* const kSimUsage =
-    "usage: tessaly-sim [options]\n"
-    "A simulated KORVAN current sensor on a new pseudo-terminal (its path is printed first)\n"
-    "or on a real tty.\n"
-    "  --link PATH          make a symbolic link to the pseudo-terminal (removed at exit)\n"
-    "  --device PATH        serve this tty instead of a pseudo-terminal\n"
-    "  --address N          device address, 0-255 (default 1)\n"
-    "  --baud N             1200, 2400, 4800, 9600 or 19200 (default 9600)\n"
-    "  --turns WORD         turns register; its low byte is the turns count (default 1)\n"
-    "  --current A          measured current in amperes (default 0)\n"
-    "  --sine A[:PERIOD]    add a slow sine of amplitude A amperes (period in s, default 30)\n"
-    "  --silent             never answer\n"
-    "  --bad-crc            answer with a wrong check\n"
-    "  --drop-every N       leave every Nth request unanswered\n"
-    "  --echo-writes        answer writes with the standard 8-byte echo\n"
-    "  --extra-byte         append a byte to every reply\n"
-    "  --exception          answer everything with a Modbus exception\n"
-    "  --wire-timing        hold each reply for the bytes' time on the line\n"
-    "  --turnaround-ms N    wait N ms before answering (default 0)\n"
-    "  --log FILE           append one JSON line per request to FILE\n";
+#include "registers.h"
 
 namespace {
+
+// "1200, 2400, 4800, 9600 or 19200"
+std::string RatesText() {
+    std::string text;
+    for (size_t i = 0; i < SENSOR_RATES.size(); ++i) {
+        if (i > 0)
+            text += i + 1 == SENSOR_RATES.size() ? " or " : ", ";
+        text += std::to_string(SENSOR_RATES[i]);
+    }
+    return text;
+}
 
 bool ParseInt(const std::string& text, long low, long high, int& out) {
     errno = 0;
@@ -53,48 +46,125 @@ bool ParseSine(const std::string& text, SensorConfig& sensor) {
            (ParseDouble(text.substr(colon + 1), sensor.sinePeriodS) && sensor.sinePeriodS > 0);
 }
 
+bool ParseRate(const std::string& text, int& out) {
+    return ParseInt(text, 1, std::numeric_limits<int>::max(), out) && BaudIndex(out) >= 0;
+}
+
+// ADDRESS@RATE[:CURRENT]; the rest of the sensor as the defaults have it.
+bool ParseSensor(const std::string& text, SensorConfig& sensor) {
+    const auto at = text.find('@');
+    const auto colon = text.find(':');
+    if (at == std::string::npos || (colon != std::string::npos && colon < at))
+        return false;
+    const auto rateLength = colon == std::string::npos ? std::string::npos : colon - at - 1;
+    return ParseInt(text.substr(0, at), 0, 255, sensor.address) &&
+           ParseRate(text.substr(at + 1, rateLength), sensor.baud) &&
+           (colon == std::string::npos || ParseDouble(text.substr(colon + 1), sensor.current));
+}
+
+// A line cannot hold two sensors that answer the same requests.
+bool SensorsDistinct(const std::vector<SensorConfig>& sensors, std::string& error) {
+    for (size_t i = 0; i < sensors.size(); ++i)
+        for (size_t j = 0; j < i; ++j)
+            if (sensors[i].address == sensors[j].address && sensors[i].baud == sensors[j].baud) {
+                error = "two sensors at address " + std::to_string(sensors[i].address) + " and " +
+                        std::to_string(sensors[i].baud) +
+                        " baud would answer the same requests; give each its own address or rate";
+                return false;
+            }
+    return true;
+}
+
 }  // namespace
+
+std::string SimUsage() {
+    return "usage: tessaly-sim [options]\n"
+           "A simulated KORVAN current sensor on a new pseudo-terminal (its path is printed\n"
+           "first) or on a real tty.\n"
+           "  --link PATH          make a symbolic link to the pseudo-terminal (removed at exit)\n"
+           "  --device PATH        serve this tty instead of a pseudo-terminal\n"
+           "  --address N          device address, 0-255 (default 1)\n"
+           "  --baud N             " +
+           RatesText() +
+           " (default 9600)\n"
+           "  --turns WORD         turns register; its low byte is the turns count (default 1)\n"
+           "  --current A          measured current in amperes (default 0)\n"
+           "  --sine A[:PERIOD]    add a slow sine of amplitude A amperes\n"
+           "                       (period in seconds, default 30)\n"
+           "  --sensor ADDRESS@RATE[:CURRENT]\n"
+           "                       one more sensor on the same line, with its own registers\n"
+           "                       (repeatable; the other options describe the first sensor)\n"
+           "Faults of the first sensor:\n"
+           "  --silent             never answer\n"
+           "  --bad-crc            answer with a wrong check\n"
+           "  --drop-every N       leave every Nth request unanswered\n"
+           "  --echo-writes        answer writes with the standard 8-byte echo\n"
+           "  --extra-byte         append a byte to every reply\n"
+           "  --exception          answer everything with a Modbus exception\n"
+           "  --other-address      answer from the next address, as if another device answered\n"
+           "  --ignore-writes      acknowledge every write and apply none\n"
+           "Line:\n"
+           "  --wire-timing        hold each reply for the bytes' time on the line\n"
+           "  --turnaround-ms N    wait N ms before answering (default 0)\n"
+           "  --log FILE           append one JSON line per request to FILE\n";
+}
+
+std::vector<SensorConfig> SimOptions::Sensors() const {
+    std::vector<SensorConfig> sensors{sensor};
+    sensors.insert(sensors.end(), moreSensors.begin(), moreSensors.end());
+    return sensors;
+}
 
 std::optional<SimOptions> ParseSimOptions(const std::vector<std::string>& args,
                                           std::string& error) {
     SimOptions options;
     SensorConfig& s = options.sensor;
     const std::map<std::string, bool*> flags = {
-        {"--silent", &s.silent},          {"--bad-crc", &s.badCrc},
-        {"--echo-writes", &s.echoWrites}, {"--extra-byte", &s.extraByte},
-        {"--exception", &s.exception},    {"--wire-timing", &options.wireTiming},
+        {"--silent", &s.silent},
+        {"--bad-crc", &s.badCrc},
+        {"--echo-writes", &s.echoWrites},
+        {"--extra-byte", &s.extraByte},
+        {"--exception", &s.exception},
+        {"--other-address", &s.otherAddress},
+        {"--ignore-writes", &s.ignoreWrites},
+        {"--wire-timing", &options.wireTiming},
     };
-    using Setter = std::function<bool(const std::string&)>;
-    const std::map<std::string, Setter> valued = {
-        {"--link",
-         [&](const std::string& v) {
-             options.linkPath = v;
-             return !v.empty();
-         }},
-        {"--device",
-         [&](const std::string& v) {
-             options.device = v;
-             return !v.empty();
-         }},
-        {"--log",
-         [&](const std::string& v) {
-             options.logPath = v;
-             return !v.empty();
-         }},
-        {"--address", [&](const std::string& v) { return ParseInt(v, 0, 255, s.address); }},
-        {"--baud",
-         [&](const std::string& v) {
-             return ParseInt(v, 1, 19200, s.baud) &&
-                    (s.baud == 1200 || s.baud == 2400 || s.baud == 4800 || s.baud == 9600 ||
-                     s.baud == 19200);
-         }},
-        {"--turns", [&](const std::string& v) { return ParseInt(v, 0, 0xFFFF, s.turnsWord); }},
-        {"--current", [&](const std::string& v) { return ParseDouble(v, s.current); }},
-        {"--sine", [&](const std::string& v) { return ParseSine(v, s); }},
+    // Each valued option: what it expects (for the error message), and how it takes a value.
+    struct Valued {
+        std::string expects;
+        std::function<bool(const std::string&)> take;
+    };
+    const auto path = [](std::string& field) {
+        return [&field](const std::string& v) {
+            field = v;
+            return !v.empty();
+        };
+    };
+    const std::map<std::string, Valued> valued = {
+        {"--link", {"a path", path(options.linkPath)}},
+        {"--device", {"a path", path(options.device)}},
+        {"--log", {"a path", path(options.logPath)}},
+        {"--address",
+         {"0-255", [&](const std::string& v) { return ParseInt(v, 0, 255, s.address); }}},
+        {"--baud", {RatesText(), [&](const std::string& v) { return ParseRate(v, s.baud); }}},
+        {"--turns",
+         {"0-65535", [&](const std::string& v) { return ParseInt(v, 0, 0xFFFF, s.turnsWord); }}},
+        {"--current",
+         {"amperes, a number", [&](const std::string& v) { return ParseDouble(v, s.current); }}},
+        {"--sine",
+         {"A[:PERIOD], amperes and seconds",
+          [&](const std::string& v) { return ParseSine(v, s); }}},
+        {"--sensor",
+         {"ADDRESS@RATE[:CURRENT], an address 0-255, a rate " + RatesText() +
+              ", a current in amperes",
+          [&](const std::string& v) {
+              return ParseSensor(v, options.moreSensors.emplace_back());
+          }}},
         {"--drop-every",
-         [&](const std::string& v) { return ParseInt(v, 1, 1000000, s.dropEvery); }},
+         {"1-1000000", [&](const std::string& v) { return ParseInt(v, 1, 1000000, s.dropEvery); }}},
         {"--turnaround-ms",
-         [&](const std::string& v) { return ParseInt(v, 0, 10000, options.turnaroundMs); }},
+         {"0-10000",
+          [&](const std::string& v) { return ParseInt(v, 0, 10000, options.turnaroundMs); }}},
     };
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
@@ -106,17 +176,18 @@ std::optional<SimOptions> ParseSimOptions(const std::vector<std::string>& args,
             *flag->second = true;
             continue;
         }
-        auto setter = valued.find(arg);
-        if (setter == valued.end()) {
+        auto option = valued.find(arg);
+        if (option == valued.end()) {
             error = "unknown option: " + arg;
             return std::nullopt;
         }
         if (i + 1 == args.size()) {
-            error = arg + " needs a value";
+            error = arg + " needs a value: " + option->second.expects;
             return std::nullopt;
         }
-        if (!setter->second(args[++i])) {
-            error = "bad value for " + arg + ": " + args[i];
+        if (!option->second.take(args[++i])) {
+            error = "bad value for " + arg + ": " + args[i] + " (expected " +
+                    option->second.expects + ")";
             return std::nullopt;
         }
     }
@@ -124,5 +195,13 @@ std::optional<SimOptions> ParseSimOptions(const std::vector<std::string>& args,
         error = "--link makes sense only with a pseudo-terminal, not with --device";
         return std::nullopt;
     }
+    // A real tty runs at one rate; sensors at several rates need the pseudo-terminal, where the
+    // simulator sees the rate each request was sent at.
+    if (!options.device.empty() && !options.moreSensors.empty()) {
+        error = "--sensor needs a pseudo-terminal, not --device";
+        return std::nullopt;
+    }
+    if (!SensorsDistinct(options.Sensors(), error))
+        return std::nullopt;
     return options;
 }

@@ -33,6 +33,33 @@ TEST(BuildRequest, SendsWordsHighByteFirst) {
     EXPECT_EQ(baud[5], 0x00);
 }
 
+// The worked reply 01 04 02 00 7B | F9 13 judged against requests it does and does not answer.
+TEST(JudgeReply, TellsEachCause) {
+    const std::vector<uint8_t> worked = {0x01, 0x04, 0x02, 0x00, 0x7B, 0xF9, 0x13};
+    const auto fromOne = BuildRequest(1, FUNCTION_READ, 0, 1);
+    const auto fromTwo = BuildRequest(2, FUNCTION_READ, 0, 1);
+    const auto writeOne = BuildRequest(1, FUNCTION_WRITE, 0, 1);
+    std::vector<uint8_t> flipped = worked;
+    flipped[4] ^= 1;
+    const struct {
+        const char* what;
+        const uint8_t* request;
+        const std::vector<uint8_t>& reply;
+        int got, queued;
+        ExchangeCause cause;
+    } cases[] = {
+        {"the reply to its request", fromOne.data(), worked, 7, 7, ExchangeCause::Accepted},
+        {"from another address", fromTwo.data(), worked, 7, 7, ExchangeCause::OtherSender},
+        {"with another function", writeOne.data(), worked, 7, 7, ExchangeCause::OtherSender},
+        {"a data byte flipped", fromOne.data(), flipped, 7, 7, ExchangeCause::BadCheck},
+        {"an eighth byte queued", fromOne.data(), worked, 7, 8, ExchangeCause::TooLong},
+        {"five bytes", fromOne.data(), worked, 5, 5, ExchangeCause::Short},
+        {"nothing", fromOne.data(), worked, 0, 0, ExchangeCause::NoReply},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(JudgeReply(c.request, c.reply.data(), c.got, c.queued, 7), c.cause) << c.what;
+}
+
 TEST(Decoding, MeasurementIsSignAndMagnitudeInTenths) {
     const struct {
         int word;

@@ -1,7 +1,15 @@
-// The serial port on real pseudo-terminals: exclusive open, the queue count, the wait budget,
-// and how COMn names map to devices.
+// The serial port on real pseudo-terminals: exclusive open, the reasons an open fails, the line
+// settings, the queue count, the wait budget, and how COMn names map to devices.
+#include <fcntl.h>
+#include <grp.h>
 #include <gtest/gtest.h>
 #include <pty.h>
+#include <pwd.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -37,9 +45,10 @@ struct PtyPair {
     }
 };
 
-TEST(OpenComPort, AbsentDeviceGivesEmptyHandle) {
-    ScopedComPort com(5, "/nonexistent/ttyUSB77");
-    EXPECT_FALSE(OpenComPort(5, 9600));
+bool ExclusiveFlag(int fd) {
+    int exclusive = -1;
+    EXPECT_EQ(ioctl(fd, TIOCGEXCL, &exclusive), 0);
+    return exclusive != 0;
 }
 
 TEST(OpenComPort, IsExclusiveAndClosingReleases) {
@@ -47,22 +56,117 @@ TEST(OpenComPort, IsExclusiveAndClosingReleases) {
     ScopedComPort com(10, pty.path);
     PortHandle first = OpenComPort(10, 9600);
     ASSERT_TRUE(first) << "COM10 opens like COM1";
-    EXPECT_FALSE(OpenComPort(10, 9600)) << "a second open of an open port fails";
+    // Root passes TIOCEXCL, so the flag itself is looked at, not a refused second open.
+    EXPECT_TRUE(ExclusiveFlag(pty.slave)) << "the tty is exclusive while we hold it";
+    EXPECT_EQ(OpenComPortWithReason(10, 9600).error, OpenError::Busy);
     ClosePort(first);
     EXPECT_FALSE(first) << "closing empties the handle";
+    EXPECT_FALSE(ExclusiveFlag(pty.slave)) << "closing gives the tty back";
     ClosePort(first);  // closing an empty handle does nothing
     PortHandle again = OpenComPort(10, 19200);
     EXPECT_TRUE(again) << "the port can be opened again after closing";
     ClosePort(again);
 }
 
-TEST(OpenComPort, RefusesARateTheLineCannotTake) {
+// Another program's exclusive tty is refused, even to root, and its flag is left as it was; a
+// refused attempt must not leave a flag behind either.
+TEST(OpenComPort, RespectsAnotherProgramsExclusiveFlag) {
     PtyPair pty;
-    ScopedComPort com(3, pty.path);
-    EXPECT_FALSE(OpenComPort(3, 12345));
-    EXPECT_FALSE(OpenComPort(3, 0));
-    PortHandle handle = OpenComPort(3, 4800);
+    ScopedComPort com(4, pty.path);
+    ASSERT_EQ(ioctl(pty.slave, TIOCEXCL), 0);
+    EXPECT_EQ(OpenComPortWithReason(4, 9600).error, OpenError::Busy);
+    EXPECT_TRUE(ExclusiveFlag(pty.slave)) << "the holder's flag survives our attempt";
+    ASSERT_EQ(ioctl(pty.slave, TIOCNXCL), 0);
+
+    const int locker = open(pty.path.c_str(), O_RDWR | O_NOCTTY);
+    ASSERT_EQ(flock(locker, LOCK_EX | LOCK_NB), 0);
+    EXPECT_EQ(OpenComPortWithReason(4, 9600).error, OpenError::Busy);
+    EXPECT_FALSE(ExclusiveFlag(pty.slave)) << "a refused open left the tty exclusive";
+    close(locker);
+    PortHandle handle = OpenComPort(4, 9600);
+    EXPECT_TRUE(handle);
+    ClosePort(handle);
+}
+
+// Each reason a person can act on, produced for real.
+TEST(OpenComPort, SaysWhyItFailed) {
+    PtyPair pty;
+    const std::string file = std::filesystem::temp_directory_path() / "tessaly-not-a-tty";
+    std::ofstream(file) << "x";
+    const struct {
+        std::string path;
+        int baud;
+        OpenError error;
+    } cases[] = {
+        {"/nonexistent/ttyUSB77", 9600, OpenError::NoDevice},
+        {file, 9600, OpenError::NotSerial},
+        {pty.path, 12345, OpenError::RateRefused},
+        {pty.path, 0, OpenError::RateRefused},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path + " at " + std::to_string(c.baud));
+        const PortOpening opening = OpenPortPath(c.path, c.baud);
+        EXPECT_FALSE(opening);
+        EXPECT_EQ(opening.error, c.error);
+        EXPECT_FALSE(DescribeOpenError(opening).empty());
+    }
+    std::remove(file.c_str());
+    EXPECT_EQ(OpenComPortWithReason(11, 9600).error, OpenError::NoDevice) << "nothing is COM11";
+    PortHandle handle = OpenPortPath(pty.path, 4800).handle;
     EXPECT_TRUE(handle) << "a refused rate did not leave the port held";
+    ClosePort(handle);
+}
+
+// A device the user may not open names the group that may. As root the attempt runs as nobody,
+// so the test does not pass merely because root may open anything.
+TEST(OpenComPort, NoPermissionNamesTheGroup) {
+    PtyPair pty;
+    const group* dialout = getgrnam("dialout");
+    const gid_t gid = dialout ? dialout->gr_gid : getgid();
+    ASSERT_EQ(chown(pty.path.c_str(), getuid(), gid), 0);
+    ASSERT_EQ(chmod(pty.path.c_str(), getuid() == 0 ? 0660 : 0060), 0);
+    int report[2];
+    ASSERT_EQ(pipe(report), 0);
+    const pid_t child = fork();
+    if (child == 0) {
+        if (getuid() == 0) {
+            const passwd* nobody = getpwnam("nobody");
+            if (!nobody || setgroups(0, nullptr) != 0 || setgid(nobody->pw_gid) != 0 ||
+                setuid(nobody->pw_uid) != 0)
+                _exit(2);
+        }
+        const PortOpening opening = OpenPortPath(pty.path, 9600);
+        const std::string text =
+            std::to_string(static_cast<int>(opening.error)) + " " + DescribeOpenError(opening);
+        (void)!write(report[1], text.data(), text.size());
+        _exit(0);
+    }
+    close(report[1]);
+    char buffer[256] = {};
+    (void)!read(report[0], buffer, sizeof buffer - 1);
+    close(report[0]);
+    int status = 0;
+    waitpid(child, &status, 0);
+    ASSERT_EQ(WEXITSTATUS(status), 0);
+    const std::string text = buffer;
+    EXPECT_EQ(text.substr(0, 2), std::to_string(static_cast<int>(OpenError::NoPermission)) + " ");
+    const std::string groupName = dialout ? "dialout" : getgrgid(gid)->gr_name;
+    EXPECT_NE(text.find("add yourself to the group " + groupName), std::string::npos) << text;
+}
+
+// Whatever the previous program left, the sensor's line runs without flow control.
+TEST(OpenComPort, ClearsFlowControl) {
+    PtyPair pty;
+    termios settings{};
+    ASSERT_EQ(tcgetattr(pty.slave, &settings), 0);
+    settings.c_cflag |= CRTSCTS;
+    settings.c_iflag |= IXON | IXOFF | IXANY;
+    ASSERT_EQ(tcsetattr(pty.slave, TCSANOW, &settings), 0);
+    PortHandle handle = OpenPortPath(pty.path, 9600).handle;
+    ASSERT_TRUE(handle);
+    ASSERT_EQ(tcgetattr(pty.slave, &settings), 0);
+    EXPECT_EQ(settings.c_cflag & CRTSCTS, 0u);
+    EXPECT_EQ(settings.c_iflag & (IXON | IXOFF | IXANY), 0u);
     ClosePort(handle);
 }
 

@@ -33,14 +33,6 @@ protected:
     std::unique_ptr<ScopedComPort> com_;
 };
 
-TEST_F(TransactTest, AcceptedReadSetsTheWord) {
-    Start({});
-    EXPECT_EQ(TransactRow(READ_MEASUREMENT, 1), 1);
-    EXPECT_EQ(g_link.lastReadWord, 123);
-    ASSERT_EQ(sim_->LogLines().size(), 1u);
-    EXPECT_EQ(LoggedRequest(sim_->LogLines()[0]), "01040000000131ca");
-}
-
 TEST_F(TransactTest, SevenByteWriteReplyIsAcceptedAndLeavesTheWord) {
     Start({});
     EXPECT_EQ(TransactRow(WRITE_TURNS, 1, 10), 1);
@@ -49,24 +41,39 @@ TEST_F(TransactTest, SevenByteWriteReplyIsAcceptedAndLeavesTheWord) {
     EXPECT_EQ(g_link.lastReadWord, 10);
 }
 
-// Every malformed reply fails and leaves the last word alone.
-TEST_F(TransactTest, FaultyRepliesFail) {
+TEST_F(TransactTest, AReplyFromAnotherAddressIsStillAccepted) {
+    Start({"--other-address"});
+    const ExchangeRecord record =
+        TransactOn(g_link, 1, FUNCTION_READ, 0, 1, REPLY_LENGTH, SHORT_WAIT_MS);
+    EXPECT_EQ(record.cause, ExchangeCause::OtherSender);
+    EXPECT_TRUE(record.accepted());
+    EXPECT_EQ(record.reply[0], 2);
+    EXPECT_EQ(g_link.lastReadWord, 123);
+}
+
+// Every fault of the sensor gives its own cause; the word is left alone.
+TEST_F(TransactTest, EachReplyFaultHasItsCause) {
     const struct {
         const char* fault;
         RegisterRow row;
+        ExchangeCause cause;
+        size_t bytes;  // what was queued
     } cases[] = {
-        {"--bad-crc", READ_MEASUREMENT},
-        {"--extra-byte", READ_MEASUREMENT},
-        {"--exception", READ_MEASUREMENT},
-        {"--echo-writes", ZERO},
+        {"--bad-crc", READ_MEASUREMENT, ExchangeCause::BadCheck, 7},
+        {"--extra-byte", READ_MEASUREMENT, ExchangeCause::TooLong, 8},
+        {"--exception", READ_MEASUREMENT, ExchangeCause::Short, 5},
+        {"--echo-writes", ZERO, ExchangeCause::TooLong, 8},
+        {"--silent", READ_MEASUREMENT, ExchangeCause::NoReply, 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.fault);
         Start({c.fault});
-        EXPECT_EQ(Transact(1, c.row.function, c.row.reg, c.row.value, REPLY_LENGTH, SHORT_WAIT_MS),
-                  0);
+        const ExchangeRecord record = TransactOn(g_link, 1, c.row.function, c.row.reg, c.row.value,
+                                                 REPLY_LENGTH, SHORT_WAIT_MS);
+        EXPECT_EQ(record.cause, c.cause) << DescribeCause(record);
+        EXPECT_FALSE(record.accepted());
+        EXPECT_EQ(static_cast<size_t>(record.queued), c.bytes);
         EXPECT_EQ(g_link.lastReadWord, 777);
-        EXPECT_EQ(sim_->Answered(), 1) << "the sensor did answer";
         TearDown();
     }
 }
@@ -91,9 +98,9 @@ TEST_F(TransactTest, ObserverSeesEachExchange) {
     Transact(9, FUNCTION_READ, 0, 1, REPLY_LENGTH, 50);
     SetExchangeObserver(nullptr);
     ASSERT_EQ(seen.size(), 2u);
-    EXPECT_EQ(seen[0].outcome, ExchangeOutcome::BadCheck);
+    EXPECT_EQ(seen[0].cause, ExchangeCause::BadCheck);
     EXPECT_EQ(seen[0].reply.size(), 7u);
-    EXPECT_EQ(seen[1].outcome, ExchangeOutcome::NoReply);
+    EXPECT_EQ(seen[1].cause, ExchangeCause::NoReply);
     EXPECT_EQ(seen[1].request[0], 9);
 }
 

@@ -13,13 +13,21 @@ std::vector<FrameEvent> Send(SensorEngine& sensor, int address, int function, in
     return sensor.Receive(request.data(), request.size(), baud, now);
 }
 
+SensorConfig Config(int address, int baud, double current) {
+    SensorConfig config;
+    config.address = address;
+    config.baud = baud;
+    config.current = current;
+    return config;
+}
+
 bool Answers(SensorEngine& sensor, int address, int baud) {
     const auto events = Send(sensor, address, 0x04, 0, 1, baud);
     return events.size() == 1 && events[0].reply.has_value();
 }
 
-TEST(SensorEngine, AnswersOnlyItsAddressAtItsRate) {
-    SensorEngine sensor({.address = 3, .baud = 4800, .current = -0.5});
+TEST(SimEngine, AnswersOnlyItsAddressAtItsRate) {
+    SensorEngine sensor(Config(3, 4800, -0.5));
     EXPECT_FALSE(Answers(sensor, 4, 4800));
     EXPECT_FALSE(Answers(sensor, 3, 9600));
     const auto events = Send(sensor, 3, 0x04, 0, 1, 4800);
@@ -27,8 +35,8 @@ TEST(SensorEngine, AnswersOnlyItsAddressAtItsRate) {
     EXPECT_EQ(Hex(*events[0].reply).substr(0, 10), "0304028005");
 }
 
-TEST(SensorEngine, AddressAndBaudChangesApplyAfterTheReply) {
-    SensorEngine sensor({.address = 1, .baud = 9600});
+TEST(SimEngine, AddressAndBaudChangesApplyAfterTheReply) {
+    SensorEngine sensor(Config(1, 9600, 0));
     const auto address = Send(sensor, 1, 0x06, 4, 12, 9600);
     ASSERT_TRUE(address[0].reply);
     EXPECT_EQ((*address[0].reply)[0], 1) << "the reply still comes from the old address";
@@ -40,16 +48,16 @@ TEST(SensorEngine, AddressAndBaudChangesApplyAfterTheReply) {
     EXPECT_TRUE(Answers(sensor, 12, 19200));
 }
 
-TEST(SensorEngine, ZeroAndCalibrate) {
-    SensorEngine sensor({.current = 7.5});
+TEST(SimEngine, ZeroAndCalibrate) {
+    SensorEngine sensor(Config(1, 9600, 7.5));
     ASSERT_TRUE(Send(sensor, 1, 0x06, 8, 0, 9600)[0].reply);
     EXPECT_EQ(Hex(*Send(sensor, 1, 0x04, 0, 1, 9600)[0].reply).substr(6, 4), "0000");
     EXPECT_EQ((*Send(sensor, 1, 0x06, 10, 0x3C96, 9600)[0].reply).size(), 7u);
     EXPECT_EQ((*Send(sensor, 1, 0x06, 10, 0x1234, 9600)[0].reply)[1], 0x86) << "exception";
 }
 
-TEST(SensorEngine, NoiseBeforeAFrameIsSkipped) {
-    SensorEngine sensor({});
+TEST(SimEngine, NoiseBeforeAFrameIsSkipped) {
+    SensorEngine sensor(SensorConfig{});
     const uint8_t noise[] = {0xFF, 0x00, 0x13};
     EXPECT_TRUE(sensor.Receive(noise, 3, 9600, 0).empty());
     const auto request = BuildRequest(1, 0x04, 0, 1);

@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
 
@@ -109,18 +110,27 @@ private Q_SLOTS:
         QCOMPARE(dialog.minimumSize(), dialog.maximumSize());
         QCOMPARE(dialog.windowTitle(), U("KORVAN霍尔直流电流传感器(发行版)"));
         QCOMPARE(dialog.controls().size(), std::size(kExpected));
-        for (size_t i = 0; i < std::size(kExpected); ++i) {
-            const ExpectedControl& expected = kExpected[i];
-            QWidget* widget = dialog.controls()[i];
-            const QString where = QStringLiteral("control %1 (%2)").arg(i + 1).arg(expected.id);
-            QVERIFY2(widget->geometry() == expected.pixels, qPrintable(where));
-            if (*expected.kind)
-                QVERIFY2(widget->inherits(expected.kind), qPrintable(where));
-            if (expected.id != IDC_STATIC)
-                QCOMPARE(dialog.GetDlgItem(expected.id), widget);
-            if (*expected.text && expected.id != IDC_OK_COUNT && expected.id != IDC_FAIL_COUNT)
-                QCOMPARE(TextOf(widget), U(expected.text));
-        }
+    }
+
+    void eachControlFollowsTheTemplate_data() {
+        QTest::addColumn<int>("index");
+        for (size_t i = 0; i < std::size(kExpected); ++i)
+            QTest::addRow("control %d (%d)", int(i + 1), kExpected[i].id) << int(i);
+    }
+    void eachControlFollowsTheTemplate() {
+        QFETCH(int, index);
+        if (DialogBaseUnits(DialogFont(9)) != QSize(6, 12))
+            QSKIP("the Song face (fonts-arphic-uming) is missing: base units are not 6 x 12");
+        CSensorDlg dialog;
+        const ExpectedControl& expected = kExpected[index];
+        QWidget* widget = dialog.controls()[index];
+        QCOMPARE(widget->geometry(), expected.pixels);
+        if (*expected.kind)
+            QVERIFY(widget->inherits(expected.kind));
+        if (expected.id != IDC_STATIC)
+            QCOMPARE(dialog.GetDlgItem(expected.id), widget);
+        if (*expected.text && expected.id != IDC_OK_COUNT && expected.id != IDC_FAIL_COUNT)
+            QCOMPARE(TextOf(widget), U(expected.text));
     }
 
     // Group boxes follow the controls they frame; the mouse must still reach every control.
@@ -218,34 +228,86 @@ private Q_SLOTS:
 
     // Enter closes the window from a box, a check box or a closed list; on a focused push button
     // it clicks the button instead. Esc closes.
+    void keysFollowTheDialogRules_data() {
+        QTest::addColumn<int>("focus");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("result");  // -1: the window stays open
+        QTest::newRow("Enter in a box")
+            << IDC_ADDRESS << int(Qt::Key_Return) << int(QDialog::Accepted);
+        QTest::newRow("Enter on a check box")
+            << IDC_SCAN_1200 << int(Qt::Key_Return) << int(QDialog::Accepted);
+        QTest::newRow("Enter in a closed list")
+            << IDC_BAUD << int(Qt::Key_Enter) << int(QDialog::Accepted);
+        QTest::newRow("Esc") << IDC_PORT << int(Qt::Key_Escape) << int(QDialog::Rejected);
+        QTest::newRow("Enter on a button clicks it") << IDC_SEARCH << int(Qt::Key_Return) << -1;
+    }
     void keysFollowTheDialogRules() {
-        const struct {
-            int focus;
-            Qt::Key key;
-            bool closes;
-            int result;
-        } cases[] = {
-            {IDC_ADDRESS, Qt::Key_Return, true, QDialog::Accepted},
-            {IDC_SCAN_1200, Qt::Key_Return, true, QDialog::Accepted},
-            {IDC_BAUD, Qt::Key_Enter, true, QDialog::Accepted},
-            {IDC_PORT, Qt::Key_Escape, true, QDialog::Rejected},
-            {IDC_SEARCH, Qt::Key_Return, false, 0},
-        };
-        for (const auto& c : cases) {
-            RecordedMessages messages;
-            CSensorDlg dialog;
-            SetText(dialog, IDC_SCAN_FROM, "10");  // a search the click must refuse
-            SetText(dialog, IDC_SCAN_TO, "5");
-            dialog.show();
-            QVERIFY(QTest::qWaitForWindowActive(&dialog));
-            dialog.GetDlgItem(c.focus)->setFocus();
-            QTest::keyClick(dialog.GetDlgItem(c.focus), c.key);
-            QCOMPARE(dialog.isVisible(), !c.closes);
-            if (c.closes)
-                QCOMPARE(dialog.result(), c.result);
-            else
-                QCOMPARE(messages.texts, QStringList{U("请输入正确的地址范围0~255!!!")});
-        }
+        QFETCH(int, focus);
+        QFETCH(int, key);
+        QFETCH(int, result);
+        RecordedMessages messages;
+        CSensorDlg dialog;
+        SetText(dialog, IDC_SCAN_FROM, "10");  // a search the click must refuse
+        SetText(dialog, IDC_SCAN_TO, "5");
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        dialog.GetDlgItem(focus)->setFocus();
+        QTest::keyClick(dialog.GetDlgItem(focus), Qt::Key(key));
+        QCOMPARE(dialog.isVisible(), result < 0);
+        if (result >= 0)
+            QCOMPARE(dialog.result(), result);
+        else
+            QCOMPARE(messages.texts, QStringList{U("请输入正确的地址范围0~255!!!")});
+    }
+
+    // Arrow keys on a button or a check box stay within its group; edit boxes keep theirs.
+    void arrowKeysStayInTheirGroup_data() {
+        QTest::addColumn<int>("from");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("to");
+        QTest::newRow("search, down: wraps to the address box")
+            << IDC_SEARCH << int(Qt::Key_Down) << IDC_ADDRESS;
+        QTest::newRow("search, up") << IDC_SEARCH << int(Qt::Key_Up) << IDC_SCAN_9600;
+        QTest::newRow("1200, right") << IDC_SCAN_1200 << int(Qt::Key_Right) << IDC_SCAN_2400;
+        QTest::newRow("1200, left") << IDC_SCAN_1200 << int(Qt::Key_Left) << IDC_ADDRESS;
+        QTest::newRow("set address, down")
+            << IDC_SET_ADDRESS << int(Qt::Key_Down) << IDC_NEW_ADDRESS;
+        QTest::newRow("acquire: alone in its group")
+            << IDC_ACQUIRE << int(Qt::Key_Down) << IDC_ACQUIRE;
+        QTest::newRow("zero, down") << IDC_ZERO << int(Qt::Key_Down) << IDC_CALIBRATE;
+        QTest::newRow("read turns, up") << IDC_READ_TURNS << int(Qt::Key_Up) << IDC_SET_TURNS;
+        QTest::newRow("set turns, up: wraps over the current box")
+            << IDC_SET_TURNS << int(Qt::Key_Up) << IDC_CURRENT;
+    }
+    void arrowKeysStayInTheirGroup() {
+        QFETCH(int, from);
+        QFETCH(int, key);
+        QFETCH(int, to);
+        CSensorDlg dialog;
+        dialog.GetDlgItem(IDC_CALIBRATE)->setEnabled(true);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        dialog.GetDlgItem(from)->setFocus();
+        QTest::keyClick(dialog.GetDlgItem(from), Qt::Key(key));
+        QCOMPARE(QApplication::focusWidget(), dialog.GetDlgItem(to));
+    }
+
+    // Every box the operators know carries the exclamation icon and one OK button.
+    void messageBoxesCarryTheWarningIcon() {
+        QMessageBox::Icon icon = QMessageBox::NoIcon;
+        QString title, button;
+        QTimer::singleShot(0, [&] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                icon = box->icon();
+                title = box->windowTitle();
+                button = box->buttons().value(0)->text();
+                box->accept();
+            }
+        });
+        AfxMessageBox(U("调零成功!!!"));
+        QCOMPARE(icon, QMessageBox::Warning);
+        QCOMPARE(title, QCoreApplication::applicationName());
+        QCOMPARE(button, U("确定"));
     }
 
     void systemCommands() {

@@ -65,8 +65,8 @@ QWidget* CreateControl(const ControlTemplate& control, QWidget* parent, QSize ba
         }
         case ControlKind::DropDownList: {
             auto* list = new QComboBox(parent);
-            for (const char* item : ComboItems(control.id))
-                list->addItem(QString::fromUtf8(item));
+            for (const std::string& item : ComboItems(control.id))
+                list->addItem(QString::fromStdString(item));
             const int closed = ClosedComboHeight(base);
             list->setMaxVisibleItems(qMax(1, (rect.height() - closed) / base.height()));
             rect.setHeight(closed);

@@ -22,7 +22,9 @@ void AfxMessageBox(const QString& text) {
         Hook()(text);
         return;
     }
-    QMessageBox box(QMessageBox::NoIcon,
+    // The operators' boxes carry the exclamation icon, success and failure alike: the platform
+    // they know adds it to every OK box that names no icon of its own.
+    QMessageBox box(QMessageBox::Warning,
                     QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName(), text,
                     QMessageBox::Ok, QApplication::activeWindow());
     QAbstractButton* ok = box.button(QMessageBox::Ok);

@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QContextMenuEvent>
+#include <QCoreApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -15,7 +16,6 @@
 #include "main_icon.h"
 #include "port_names.h"
 #include "resource.h"
-#include "serial_port.h"
 #include "texts.h"
 #include "window_timer.h"
 
@@ -107,6 +107,9 @@ bool CSensorDlg::OnInitDialog() {
         box->setChecked(true);
     RefreshPortTooltips();
     m_port->installEventFilter(this);
+    for (QWidget* control : controls_)
+        if (qobject_cast<QAbstractButton*>(control))
+            control->installEventFilter(this);
     m_port->setFocus();
     return true;
 }
@@ -128,7 +131,48 @@ void CSensorDlg::RefreshPortTooltips() {
 bool CSensorDlg::eventFilter(QObject* watched, QEvent* event) {
     if (watched == m_port && (event->type() == QEvent::Enter || event->type() == QEvent::FocusIn))
         RefreshPortTooltips();
+    // Buttons and check boxes leave their arrow keys to the dialog (edit boxes and lists keep
+    // theirs): Down and Right go to the next control of the group, Up and Left to the previous.
+    if (event->type() == QEvent::KeyPress && qobject_cast<QAbstractButton*>(watched)) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const bool plain = (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+        if (plain && (key->key() == Qt::Key_Down || key->key() == Qt::Key_Right)) {
+            MoveFocusInGroup(static_cast<QWidget*>(watched), true);
+            return true;
+        }
+        if (plain && (key->key() == Qt::Key_Up || key->key() == Qt::Key_Left)) {
+            MoveFocusInGroup(static_cast<QWidget*>(watched), false);
+            return true;
+        }
+    }
     return QDialog::eventFilter(watched, event);
+}
+
+// A group runs from a control with the group style to the control before the next such control,
+// in template order; the focus wraps around within it, over the controls that can take it.
+void CSensorDlg::MoveFocusInGroup(QWidget* from, bool forward) {
+    const auto& templ = kSensorDialog.controls;
+    const int count = static_cast<int>(controls_.size());
+    const int at =
+        static_cast<int>(std::find(controls_.begin(), controls_.end(), from) - controls_.begin());
+    if (at == count)
+        return;
+    int first = at;
+    while (first > 0 && !(templ[first].styles & style::Group))
+        --first;
+    int end = at + 1;
+    while (end < count && !(templ[end].styles & style::Group))
+        ++end;
+    const int size = end - first;
+    for (int step = 1; step < size; ++step) {
+        const int offset = ((at - first) + (forward ? step : size - step)) % size;
+        QWidget* candidate = controls_[first + offset];
+        if (candidate->focusPolicy() != Qt::NoFocus && candidate->isEnabled() &&
+            candidate->isVisible()) {
+            candidate->setFocus(Qt::OtherFocusReason);
+            return;
+        }
+    }
 }
 
 void CSensorDlg::SetAcquireControls(bool enable) {
@@ -207,11 +251,22 @@ void CSensorDlg::KillTimer(int timerId) {
     }
 }
 
+// A window timer's tick comes only when no other input waits, so what the operator did during the
+// previous tick (a stop, a close) is handled before the next one: a tick against a silent sensor
+// blocks for seconds, and an overdue timer must not run a second one first. Qt's own loop may
+// serve the overdue timer first, so pending input is handled here, and the tick runs only if its
+// timer survived it.
 void CSensorDlg::timerEvent(QTimerEvent* event) {
-    for (const auto& [windowId, qtId] : timers_)
-        if (qtId == event->timerId()) {
-            OnTimer(windowId);
-            return;
-        }
-    QDialog::timerEvent(event);
+    const auto timer = std::find_if(timers_.begin(), timers_.end(), [&](const auto& entry) {
+        return entry.second == event->timerId();
+    });
+    if (timer == timers_.end()) {
+        QDialog::timerEvent(event);
+        return;
+    }
+    const auto [windowId, qtId] = *timer;
+    QCoreApplication::processEvents(QEventLoop::X11ExcludeTimers);
+    const auto still = timers_.find(windowId);
+    if (still != timers_.end() && still->second == qtId)
+        OnTimer(windowId);
 }

@@ -1,16 +1,19 @@
 // The main window: built from its template, with its initial state, the locking of control groups
-// while an acquisition or a search runs, and its message map. The handlers of the operator's
-// actions are members too, written in operations/.
+// while an acquisition or a search runs, its message map and the handlers of the operator's
+// actions (sensor_dlg_acquire.cpp, sensor_dlg_search.cpp, sensor_dlg_commands.cpp). The handlers
+// read the boxes, call the sensor operations and choose the texts.
 #pragma once
 
 #include <QDialog>
 #include <QIcon>
-#include <atomic>
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <thread>
 #include <vector>
 
+#include "sensor_line.h"
+#include "window_link_state.h"
 #include "window_thread_call.h"
 
 class QCheckBox;
@@ -44,7 +47,7 @@ public:
     // WM_SYSCOMMAND: 0x0010..0x001F open the About box; the standard commands keep their meaning.
     void OnSysCommand(unsigned value, intptr_t lParam);
 
-    // Handlers of the message map (operations/).
+    // Handlers of the message map.
     void OnClickedSearch();
     void OnClickedSetAddress();
     void OnClickedSetBaud();
@@ -58,6 +61,7 @@ public:
 
     // True while a search worker thread exists (it may be finishing a stopped search).
     bool SearchWorkerRunning() const { return searchWorker_.joinable(); }
+    const WindowLinkState& linkState() const { return state_; }
 
 protected:
     void done(int result) override;
@@ -73,8 +77,9 @@ private:
     void RefreshPortTooltips();
     void SetTimer(int timerId, int periodMs);
     void KillTimer(int timerId);
+    void MoveFocusInGroup(QWidget* from, bool forward);
 
-    // Search worker plumbing (operations/search.cpp).
+    // Search worker plumbing (sensor_dlg_search.cpp).
     static int SearchThreadProc(CSensorDlg* window);
     // WM_SEARCH_PROGRESS: runs OnSearchProgress on the window's thread; the worker waits for it.
     void NotifySearchProgress();
@@ -82,11 +87,15 @@ private:
     void LockForSearch();
     void UnlockAfterSearch();
     void EndSearchWorker();
-    // Acquisition's share of closing (operations/acquisition.cpp).
+    // Acquisition's share of closing (sensor_dlg_acquire.cpp).
     void EndAcquisition();
-    // Acquisition's and the commands' common opening: the chosen port at the chosen rate, or the
-    // open message (operations/commands.cpp).
-    bool OpenSelectedPort();
+    // The line chosen in the port and baud lists.
+    LineSettings SelectedLine() const;
+    // Whether the line opened; if not, the open message (sensor_dlg_commands.cpp).
+    static bool LineOpened(const SensorLine& sensor);
+    // Shows the outcome of a command with its texts (sensor_dlg_commands.cpp).
+    static void ReportCommand(const Result& result, const char* done, const char* failed,
+                              const char* badValue);
 
     // The 25 bound controls, in the order the class declares them.
     QPushButton* m_zero = nullptr;
@@ -118,6 +127,8 @@ private:
 
     std::vector<QWidget*> controls_;
     std::map<int, int> timers_;  // window timer id -> Qt timer id
+    WindowLinkState state_;
+    std::optional<SensorLine> acquisition_;  // the line held open while acquisition runs
 
     // Search state kept on the window's thread.
     std::thread searchWorker_;

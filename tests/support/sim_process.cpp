@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -48,12 +49,27 @@ SimProcess::~SimProcess() {
     rmdir(dir_.c_str());
 }
 
-void SimProcess::Stop() {
+int SimProcess::Stop(std::chrono::milliseconds bound, int signal) {
     if (pid_ <= 0)
-        return;
-    kill(pid_, SIGTERM);
-    waitpid(pid_, nullptr, 0);
+        return -1;
+    kill(pid_, signal);
+    const auto deadline = std::chrono::steady_clock::now() + bound;
+    int status = 0;
+    bool ended = false;
+    while (!ended && std::chrono::steady_clock::now() < deadline) {
+        const pid_t got = waitpid(pid_, &status, WNOHANG);
+        ended = got == pid_ || (got < 0 && errno != EINTR);
+        if (!ended)
+            usleep(2000);
+    }
+    if (!ended) {
+        std::fprintf(stderr, "tessaly-sim (pid %d) still running %lld ms after signal %d: killed\n",
+                     static_cast<int>(pid_), static_cast<long long>(bound.count()), signal);
+        kill(pid_, SIGKILL);
+        waitpid(pid_, &status, 0);
+    }
     pid_ = -1;
+    return status;
 }
 
 std::vector<std::string> SimProcess::LogLines() const {

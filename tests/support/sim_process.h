@@ -1,8 +1,10 @@
 // Runs tessaly-sim on its own pseudo-terminal for a test, and maps a COM number to it.
 #pragma once
 
+#include <signal.h>
 #include <sys/types.h>
 
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -20,7 +22,10 @@ public:
     // Lines that carried a reply / none.
     int Answered() const;
     int Unanswered() const;
-    void Stop();
+    // Sends `signal` and waits up to `bound` for the simulator to end; one still running then is
+    // killed (SIGKILL) and named on stderr, so that no test hangs on it. Returns the wait status
+    // (waitpid's), or -1 when it was not running.
+    int Stop(std::chrono::milliseconds bound = std::chrono::seconds(5), int signal = SIGTERM);
 
 private:
     pid_t pid_ = -1;

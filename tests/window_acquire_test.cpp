@@ -1,14 +1,30 @@
-// Acquisition through the window against the simulated sensor on a pseudo-terminal.
+// Acquisition through the window against the simulated sensor on a pseudo-terminal: the
+// counters, the texts, the address read afresh on each tick, and input handled between ticks.
 #include <QComboBox>
+#include <QDir>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTemporaryDir>
+#include <clocale>
+#include <thread>
 
 #include "link_state.h"
 #include "support/sim_process.h"
 #include "support/window_support.h"
 #include "text_number.h"
 #include "window_timer.h"
+
+namespace {
+
+// A key pressed while the window's thread is busy: it joins the window system's queue, as input
+// from the display does, and this (other) thread waits until the window has taken it.
+void PressFromAnotherThread(QWidget* window, Qt::Key key) {
+    qt_handleKeyEvent(window->windowHandle(), QEvent::KeyPress, key, Qt::NoModifier);
+}
+
+}  // namespace
 
 class AcquireTest : public QObject {
     Q_OBJECT
@@ -77,6 +93,8 @@ private Q_SLOTS:
         QVERIFY(messages.texts.isEmpty());
     }
 
+    // The address is read afresh on each tick; one the window cannot send is a failure and
+    // nothing reaches the line (only its low byte would: 300 would read device 44).
     void changedAddressRedirectsTheNextTick() {
         SimProcess sim({"--address", "1"});
         ScopedComPort com(1, sim.ptyPath());
@@ -85,12 +103,77 @@ private Q_SLOTS:
         SetText(dialog, IDC_PERIOD, "20");
         Click(dialog, IDC_ACQUIRE);
         QTRY_VERIFY(TextOf(dialog, IDC_OK_COUNT).toInt() >= 1);
-        Item<QLineEdit>(dialog, IDC_ADDRESS)
-            ->setText(QStringLiteral("300"));  // sent as 300 % 256 = 44
+        SetText(dialog, IDC_ADDRESS, "300");
+        const int failed = TextOf(dialog, IDC_FAIL_COUNT).toInt();
+        const size_t requests = sim.LogLines().size();
+        QTRY_VERIFY(TextOf(dialog, IDC_FAIL_COUNT).toInt() >= failed + 3);
+        QCOMPARE(TextOf(dialog, IDC_CURRENT), U("***"));
+        QCOMPARE(sim.LogLines().size(), requests);
+        SetText(dialog, IDC_ADDRESS, "2");
         QTRY_VERIFY_WITH_TIMEOUT(
-            !sim.LogLines().empty() && LoggedRequest(sim.LogLines().back()).starts_with("2c04"),
-            2000);
+            !sim.LogLines().empty() && LoggedRequest(sim.LogLines().back()).starts_with("0204"),
+            6000);
         Click(dialog, IDC_ACQUIRE);
+    }
+
+    // The reading has a decimal point whatever the process's locale.
+    void readingIgnoresTheLocale() {
+        QTemporaryDir locales;
+        const QByteArray dir = QFile::encodeName(locales.path());
+        const int made = std::system(
+            ("localedef -i de_DE -f UTF-8 " + dir + "/de_DE.UTF-8 2>/dev/null").constData());
+        qputenv("LOCPATH", dir);
+        if (made != 0 || !std::setlocale(LC_ALL, "de_DE.UTF-8"))
+            QSKIP("no German locale could be made here");
+        char probe[16];
+        std::snprintf(probe, sizeof probe, "%.1f", 1.5);
+        QCOMPARE(probe, "1,5");  // the locale really has a decimal comma
+        SimProcess sim({"--address", "0", "--current", "12.3"});
+        ScopedComPort com(1, sim.ptyPath());
+        CSensorDlg dialog;
+        Click(dialog, IDC_ACQUIRE);
+        QTRY_VERIFY(TextOf(dialog, IDC_OK_COUNT).toInt() >= 1);
+        QCOMPARE(TextOf(dialog, IDC_CURRENT), U("12.3"));
+        Click(dialog, IDC_ACQUIRE);
+        std::setlocale(LC_ALL, "C");
+        qunsetenv("LOCPATH");
+    }
+
+    // A stop or a close pressed during a tick against a silent sensor is handled right after that
+    // tick, before an overdue timer could start another one.
+    void inputDuringATickComesBeforeTheNextTick_data() {
+        QTest::addColumn<QString>("period");
+        QTest::addColumn<bool>("close");
+        QTest::newRow("stop, period 500") << U("500") << false;
+        QTest::newRow("stop, period 0") << U("0") << false;
+        QTest::newRow("close, period 500") << U("500") << true;
+    }
+    void inputDuringATickComesBeforeTheNextTick() {
+        QFETCH(QString, period);
+        QFETCH(bool, close);
+        SimProcess sim({"--silent"});
+        ScopedComPort com(1, sim.ptyPath());
+        CSensorDlg dialog;
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        Item<QLineEdit>(dialog, IDC_PERIOD)->setText(period);
+        Click(dialog, IDC_ACQUIRE);
+        dialog.GetDlgItem(IDC_ACQUIRE)->setFocus();
+        // The operator presses Enter on the stop button (or Esc) while the first tick waits.
+        std::thread operator_([&] {
+            while (sim.LogLines().empty())
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            std::this_thread::sleep_for(std::chrono::milliseconds(500));
+            PressFromAnotherThread(&dialog, close ? Qt::Key_Escape : Qt::Key_Return);
+        });
+        QElapsedTimer clock;
+        clock.start();
+        QTRY_VERIFY_WITH_TIMEOUT(
+            close ? !dialog.isVisible() : TextOf(dialog, IDC_ACQUIRE) == U("采集"), 15000);
+        operator_.join();
+        QVERIFY2(clock.elapsed() < 7000, "a second tick ran before the input");
+        QCOMPARE(sim.LogLines().size(), size_t(1));
+        QCOMPARE(dialog.linkState().failCount, 1);
     }
 
     void closingDuringAcquisitionReleasesThePort() {
@@ -111,6 +194,10 @@ private Q_SLOTS:
     }
 
     void typedNumbersReadLikeAtoi() {
+        QCOMPARE(ValueToSend(U("")), INT_MIN);
+        QCOMPARE(ValueToSend(U("２５５")), INT_MIN);
+        QCOMPARE(ValueToSend(U(" 7")), 7);
+        QCOMPARE(ValueToSend(U("12abc")), 12);
         const std::pair<const char*, int> cases[] = {
             {"", 0},
             {"abc", 0},
@@ -134,4 +221,4 @@ private Q_SLOTS:
 };
 
 QTEST_MAIN(AcquireTest)
-#include "operations_acquire_test.moc"
+#include "window_acquire_test.moc"

@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "exchange.h"
 #include "link_state.h"
 #include "support/sim_process.h"
 #include "support/window_support.h"
@@ -51,17 +52,25 @@ class SearchTest : public QObject {
 private Q_SLOTS:
     void initTestCase() { IsolateComPorts(); }
 
+    void badRangeStartsNothing_data() {
+        QTest::addColumn<QString>("from");
+        QTest::addColumn<QString>("to");
+        const std::pair<const char*, const char*> ranges[] = {
+            {"6", "5"}, {"-1", "3"}, {"0", "256"}, {"0", "99999999999"}, {"", "5"}, {"abc", "5"}};
+        for (auto [from, to] : ranges)
+            QTest::addRow("'%s'..'%s'", from, to) << U(from) << U(to);
+    }
     void badRangeStartsNothing() {
+        QFETCH(QString, from);
+        QFETCH(QString, to);
         RecordedMessages messages;
         CSensorDlg dialog;
-        for (auto [from, to] :
-             {std::pair{"10", "5"}, {"-1", "3"}, {"0", "256"}, {"abc", "99999999999"}}) {
-            SetRange(dialog, from, to);
-            ClickSearch(dialog);
-            QVERIFY(!dialog.SearchWorkerRunning());
-            QCOMPARE(TextOf(dialog, IDC_SEARCH), U("搜索"));
-        }
-        QCOMPARE(messages.texts, QStringList(4, U("请输入正确的地址范围0~255!!!")));
+        Item<QLineEdit>(dialog, IDC_SCAN_FROM)->setText(from);
+        Item<QLineEdit>(dialog, IDC_SCAN_TO)->setText(to);
+        ClickSearch(dialog);
+        QVERIFY(!dialog.SearchWorkerRunning());
+        QCOMPARE(TextOf(dialog, IDC_SEARCH), U("搜索"));
+        QCOMPARE(messages.texts, QStringList{U("请输入正确的地址范围0~255!!!")});
     }
 
     void oneAddressOneRateIsOneProbe() {
@@ -104,7 +113,7 @@ private Q_SLOTS:
             QVERIFY(dialog.GetDlgItem(id)->isEnabled());
         QVERIFY(dialog.GetDlgItem(IDC_ZERO)->isEnabled());
         QVERIFY2(!dialog.GetDlgItem(IDC_CALIBRATE)->isEnabled(), "no acquisition has run yet");
-        QCOMPARE(g_link.searchRunning.load(), 1);
+        QCOMPARE(dialog.linkState().searchRunning.load(), 1);
     }
 
     void progressShowsEachProbe() {
@@ -191,4 +200,4 @@ private Q_SLOTS:
 };
 
 QTEST_MAIN(SearchTest)
-#include "operations_search_test.moc"
+#include "window_search_test.moc"

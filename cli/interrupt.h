@@ -1,0 +1,28 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Ctrl-C as a request to finish rather than a kill: a long search or a monitor ends after the
+// exchange under way, with its results and summary written and the port closed. The signals are
+// blocked while a watch lives and taken synchronously, so no handler runs in the middle of an
+// exchange.
+#pragma once
+
+#include <signal.h>
+
+#include <chrono>
+
+class InterruptWatch {
+public:
+    InterruptWatch();   // blocks SIGINT, SIGTERM and SIGHUP
+    ~InterruptWatch();  // unblocks them; one that came and was taken here is not raised again
+    InterruptWatch(const InterruptWatch&) = delete;
+    InterruptWatch& operator=(const InterruptWatch&) = delete;
+
+    // True once one of the signals has come.
+    bool Requested();
+    // Waits until the deadline; true when a signal came first (or had come before).
+    bool WaitUntil(std::chrono::steady_clock::time_point deadline);
+
+private:
+    sigset_t signals_;
+    sigset_t previous_;
+    bool requested_ = false;
+};

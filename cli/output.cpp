@@ -1,0 +1,83 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "output.h"
+
+#include <charconv>
+#include <cstdio>
+#include <ctime>
+
+#include "options.h"
+#include "registers.h"
+
+std::string IsoTime(std::chrono::system_clock::time_point time) {
+    using namespace std::chrono;
+    const auto ms = duration_cast<milliseconds>(time.time_since_epoch()).count();
+    const std::time_t seconds = static_cast<std::time_t>(ms / 1000);
+    std::tm utc{};
+    gmtime_r(&seconds, &utc);
+    char text[40];
+    const size_t n = std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S", &utc);
+    std::snprintf(text + n, sizeof text - n, ".%03dZ", static_cast<int>(ms % 1000));
+    return text;
+}
+
+void PrintJson(const nlohmann::ordered_json& object) {
+    std::fputs((object.dump() + "\n").c_str(), stdout);
+    std::fflush(stdout);
+}
+
+void PrintLine(const std::string& text) {
+    std::fputs((text + "\n").c_str(), stdout);
+    std::fflush(stdout);
+}
+
+void PrintError(const std::string& message) {
+    std::fprintf(stderr, "tessalyctl: %s\n", message.c_str());
+}
+
+double CurrentAmperes(int word) {
+    // Through the window's text, so that JSON says 12.3 where the window shows 12.3, never
+    // 12.300000000000001.
+    const std::string text = MeasurementText(word);
+    double value = 0;
+    std::from_chars(text.data(), text.data() + text.size(), value);
+    return value;
+}
+
+int ReportPortFailure(const LineSettings& line, const PortOpening& opening) {
+    PrintError(PortLabel(line, opening.path) + ": " + DescribeOpenError(opening));
+    return EXIT_PORT;
+}
+
+int ReportExchangeFailure(const ExchangeRecord& exchange, int address) {
+    PrintError(exchange.portLabel + ": address " + std::to_string(address) + " at " +
+               std::to_string(exchange.baud) + " baud: " + DescribeCause(exchange));
+    return EXIT_SENSOR;
+}
+
+namespace {
+
+std::string Hex(const uint8_t* bytes, size_t length) {
+    std::string text;
+    char byte[4];
+    for (size_t i = 0; i < length; ++i) {
+        std::snprintf(byte, sizeof byte, i ? " %02X" : "%02X", bytes[i]);
+        text += byte;
+    }
+    return text;
+}
+
+void TraceExchange(const ExchangeRecord& record) {
+    // The request's time is when it went out; the reply's is now, when its wait has ended.
+    const std::string reply = record.reply.empty() ? std::string("(nothing)")
+                                                   : Hex(record.reply.data(), record.reply.size());
+    std::fprintf(stderr, "%s %5d > %s\n%s %5d < %s  %s\n", IsoTime(record.time).c_str(),
+                 record.baud, Hex(record.request.data(), record.request.size()).c_str(),
+                 IsoTime(std::chrono::system_clock::now()).c_str(), record.baud, reply.c_str(),
+                 DescribeCause(record).c_str());
+}
+
+}  // namespace
+
+void StartTrace() {
+    SetExchangeObserver(TraceExchange);
+}

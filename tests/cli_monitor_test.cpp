@@ -1,0 +1,110 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// tessalyctl monitor against the simulated sensor: its three formats and summary, Ctrl-C, and a
+// line that hangs up and comes back.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <nlohmann/json.hpp>
+#include <regex>
+
+#include "cli_run.h"
+#include "support/sim_process.h"
+
+namespace {
+
+using nlohmann::json;
+
+const std::string kTime = R"(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\.\d{3}Z)";
+
+class CliMonitor : public ::testing::Test {
+protected:
+    void SetUp() override { IsolateComPorts(); }
+};
+
+TEST_F(CliMonitor, FormatsAndSummary) {
+    // Every second request goes unanswered: a reading, then a failure (after the 4 s wait).
+    SimProcess sim({"--address", "3", "--current", "12.3", "--drop-every", "2"});
+    ScopedComPort com(1, sim.ptyPath());
+    const struct {
+        std::string format;
+        std::string good;
+        std::string failed;
+    } rows[] = {
+        {"text", kTime + "  12\\.3 A", kTime + "  failed: no reply"},
+        {"csv", kTime + ",COM1,9600,3,true,12\\.3,", kTime + ",COM1,9600,3,false,,no reply"},
+        {"json",
+         R"(\{"time":")" + kTime +
+             R"(","port":"COM1","baud":9600,"address":3,"ok":true,"current_a":12\.3,"cause":null\})",
+         R"(\{"time":")" + kTime +
+             R"(","port":"COM1","baud":9600,"address":3,"ok":false,"current_a":null,"cause":"no reply"\})"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.format);
+        const CtlResult r = RunCtl(
+            {"-a", "3", "monitor", "--count", "2", "--period", "10", "--format", row.format});
+        EXPECT_EQ(r.status, 0);
+        auto lines = Lines(r.out);
+        if (row.format == "csv") {
+            ASSERT_FALSE(lines.empty());
+            EXPECT_EQ(lines.front(), "time,port,baud,address,ok,current_a,cause");
+            lines.erase(lines.begin());
+        }
+        ASSERT_EQ(lines.size(), 2u) << r.out;
+        EXPECT_TRUE(std::regex_match(lines[0], std::regex(row.good))) << lines[0];
+        EXPECT_TRUE(std::regex_match(lines[1], std::regex(row.failed))) << lines[1];
+        EXPECT_EQ(
+            r.err,
+            "2 readings, 1 good, 1 failed (no reply: 1); min 12.3 A, mean 12.30 A, max 12.3 A\n");
+    }
+}
+
+TEST_F(CliMonitor, CtrlCEndsWithTheSummary) {
+    SimProcess sim({"--current", "-1.5"});
+    ScopedComPort com(1, sim.ptyPath());
+    CtlProcess monitor({"-a", "1", "--json", "monitor", "--period", "50"});
+    ASSERT_TRUE(AwaitRequests(sim, 3));
+    monitor.Signal(SIGINT);
+    const CtlResult r = monitor.Finish();
+    EXPECT_EQ(r.status, 0);
+    const auto lines = Lines(r.out);
+    ASSERT_GE(lines.size(), 3u);
+    for (const auto& line : lines)
+        EXPECT_EQ(json::parse(line)["current_a"], -1.5);
+    EXPECT_EQ(r.err, std::to_string(lines.size()) + " readings, " + std::to_string(lines.size()) +
+                         " good, 0 failed; min -1.5 A, mean -1.50 A, max -1.5 A\n");
+}
+
+TEST_F(CliMonitor, RecoversWhenTheLineComesBack) {
+    const std::string link = testing::TempDir() + "/tessalyctl-monitor-link";
+    auto sim =
+        std::make_unique<SimProcess>(std::vector<std::string>{"--link", link, "--current", "2"});
+    ScopedComPort com(1, link);
+    CtlProcess monitor({"-a", "1", "monitor", "--period", "50", "--format", "csv"});
+    ASSERT_TRUE(AwaitRequests(*sim, 3));
+    sim->Stop();  // the pseudo-terminal's other end closes: the line hangs up
+    usleep(400000);
+    sim = std::make_unique<SimProcess>(std::vector<std::string>{"--link", link, "--current", "3"});
+    ASSERT_TRUE(AwaitRequests(*sim, 3));
+    monitor.Signal(SIGINT);
+    const CtlResult r = monitor.Finish();
+    EXPECT_EQ(r.status, 0);
+    // Good readings, then failures at the period while the line is down, then good ones again.
+    std::string story;
+    for (const auto& line : Lines(r.out)) {
+        const char state = line.find(",true,2.0,") != std::string::npos        ? 'a'
+                           : line.find(",false,,hung up") != std::string::npos ? 'x'
+                           : line.find(",true,3.0,") != std::string::npos      ? 'b'
+                                                                               : '?';
+        if (story.empty() || story.back() != state)
+            story += state;
+    }
+    EXPECT_EQ(story, "?axb") << r.out;  // the header first
+    const auto hungUp = r.err.find("the line hung up");
+    ASSERT_NE(hungUp, std::string::npos) << r.err;
+    EXPECT_EQ(r.err.find("the line hung up", hungUp + 1), std::string::npos) << "said once";
+    EXPECT_NE(r.err.find(": open again"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("hung up: "), std::string::npos) << r.err;
+}
+
+}  // namespace

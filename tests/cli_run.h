@@ -1,0 +1,42 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Runs the real tessalyctl for a test and collects what it wrote and how it ended.
+#pragma once
+
+#include <sys/types.h>
+
+#include <string>
+#include <vector>
+
+struct CtlResult {
+    int status = -1;  // the exit status; -1 when it did not exit normally
+    std::string out;
+    std::string err;
+};
+
+// tessalyctl started with these arguments; it inherits the environment (TESSALY_COMn).
+class CtlProcess {
+public:
+    explicit CtlProcess(const std::vector<std::string>& args);
+    ~CtlProcess();
+    CtlProcess(const CtlProcess&) = delete;
+    CtlProcess& operator=(const CtlProcess&) = delete;
+
+    void Signal(int signal);
+    // Reads its output until it ends (killing it after `limitS` seconds) and returns the result.
+    CtlResult Finish(int limitS = 30);
+
+private:
+    pid_t pid_ = -1;
+    int out_ = -1;
+    int err_ = -1;
+};
+
+CtlResult RunCtl(const std::vector<std::string>& args, int limitS = 30);
+
+class SimProcess;
+// Waits (up to 10 s) until the simulator has seen `count` requests: the program under test has the
+// port open and is talking. False when they did not come.
+bool AwaitRequests(const SimProcess& sim, size_t count);
+
+// The lines of a text.
+std::vector<std::string> Lines(const std::string& text);

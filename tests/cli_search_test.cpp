@@ -1,0 +1,60 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// tessalyctl search against the simulated line: every sensor of a line with several, a sensor
+// that answers late found by --fast at every rate, and a line where nobody answers.
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+
+#include "cli_run.h"
+#include "support/sim_process.h"
+
+namespace {
+
+using nlohmann::json;
+
+class CliSearch : public ::testing::Test {
+protected:
+    void SetUp() override { IsolateComPorts(); }
+};
+
+TEST_F(CliSearch, AllListsEverySensorOfTheLine) {
+    SimProcess sim(
+        {"--address", "5", "--baud", "4800", "--sensor", "9@1200:1.5", "--sensor", "12@9600:-3"});
+    ScopedComPort com(1, sim.ptyPath());
+    const CtlResult r =
+        RunCtl({"--json", "search", "--all", "--fast", "--from", "0", "--to", "15"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    const std::vector<std::string> expected{R"({"address":5,"baud":4800})",
+                                            R"({"address":9,"baud":1200})",
+                                            R"({"address":12,"baud":9600})"};
+    EXPECT_EQ(Lines(r.out), expected);
+    // Every address of the range at every rate, once each: 16 x 4 probes.
+    EXPECT_EQ(sim.LogLines().size(), 64u);
+}
+
+TEST_F(CliSearch, FastFindsALateSensorAtEveryRate) {
+    for (int rate : {1200, 2400, 4800, 9600, 19200}) {
+        SCOPED_TRACE(rate);
+        SimProcess sim({"--address", "7", "--baud", std::to_string(rate), "--wire-timing",
+                        "--turnaround-ms", "20"});
+        ScopedComPort com(1, sim.ptyPath());
+        const CtlResult r = RunCtl({"-q", "search", "--fast", "--rates", std::to_string(rate),
+                                    "--from", "6", "--to", "8"});
+        EXPECT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(r.out, "address 7, " + std::to_string(rate) + " baud\n");
+    }
+}
+
+TEST_F(CliSearch, NobodyAnswers) {
+    SimProcess sim({"--silent"});
+    ScopedComPort com(1, sim.ptyPath());
+    const CtlResult r = RunCtl({"search", "--probe-ms", "5", "--from", "0", "--to", "2"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "");
+    // Only the reason: stderr is not a terminal, so no progress line.
+    EXPECT_EQ(r.err,
+              "tessalyctl: COM1 (" + sim.ptyPath() + "): no sensor answered at addresses 0-2\n");
+    EXPECT_EQ(sim.LogLines().size(), 12u);
+}
+
+}  // namespace

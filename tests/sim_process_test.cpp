@@ -1,0 +1,81 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// tessaly-sim as a process: a stop signal ends it promptly in every state and removes its link.
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+#include <chrono>
+
+#include "exchange.h"
+#include "support/sim_process.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using namespace std::chrono_literals;
+
+// Requests, read by nobody, until the line takes no more: the simulator is then held up writing
+// replies. False if the line never filled.
+bool FillLine(int fd) {
+    const auto request = BuildRequest(1, 0x04, 0, 1);
+    size_t written = 0;
+    for (auto lastTaken = Clock::now(); Clock::now() - lastTaken < 300ms;) {
+        if (written >= 1024 * 1024)
+            return false;
+        if (write(fd, request.data(), request.size()) == REQUEST_LENGTH) {
+            written += REQUEST_LENGTH;
+            lastTaken = Clock::now();
+        } else {
+            usleep(1000);
+        }
+    }
+    return written >= 4096;
+}
+
+// Once blocked on a client that stopped reading, tessaly-sim lived on after SIGTERM and kept its
+// link, and the helper that stopped it hung.
+TEST(SimProcess, StopSignalEndsItInEveryState) {
+    struct Row {
+        const char* state;
+        std::vector<std::string> options;
+        int signal;
+    } rows[] = {
+        {"waiting for a request", {}, SIGHUP},
+        {"holding a reply for its turnaround", {"--turnaround-ms", "10000"}, SIGINT},
+        {"holding replies for their time on the wire", {"--wire-timing", "--baud", "1200"}, SIGINT},
+        {"blocked writing replies nobody reads", {}, SIGTERM},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.state);
+        const std::string link = "/tmp/tessaly-sim-stop-" + std::to_string(getpid());
+        std::vector<std::string> options{"--link", link};
+        options.insert(options.end(), row.options.begin(), row.options.end());
+        SimProcess sim(options);
+        const int fd = open(link.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+        ASSERT_GE(fd, 0);
+        if (row.signal == SIGTERM) {
+            ASSERT_TRUE(FillLine(fd));
+        } else if (row.signal == SIGINT) {
+            // The client's side keeps the rate the simulator set on it: the sensor hears these.
+            const auto request = BuildRequest(1, 0x04, 0, 1);
+            for (int k = 0; k < 64; ++k)
+                ASSERT_EQ(write(fd, request.data(), request.size()), REQUEST_LENGTH);
+            usleep(100000);
+        }
+        const auto start = Clock::now();
+        const int status = sim.Stop(2s, row.signal);
+        const auto took = Clock::now() - start;
+        close(fd);
+        struct stat left {};
+        const bool linkLeft = lstat(link.c_str(), &left) == 0;
+        unlink(link.c_str());
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
+        EXPECT_LT(took, 2s);
+        EXPECT_FALSE(linkLeft);
+    }
+}
+
+}  // namespace

@@ -1,0 +1,157 @@
+// Device search: a worker thread probes every address of the range at every chosen rate and
+// reports each probe to the window, which shows the progress and fills in what it found.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "message_box.h"
+#include "registers.h"
+#include "search.h"
+#include "sensor_dlg.h"
+#include "text_number.h"
+#include "texts.h"
+
+void CSensorDlg::OnClickedSearch() {
+    if (m_search->text() == ResText(kSearchCaption)) {
+        // A worker that has just found or exhausted is at its very end; let it finish first.
+        if (searchWorker_.joinable())
+            searchWorker_.join();
+        state_.scan1200 = m_scan1200->isChecked() ? 1 : 0;
+        state_.scan2400 = m_scan2400->isChecked() ? 1 : 0;
+        state_.scan4800 = m_scan4800->isChecked() ? 1 : 0;
+        state_.scan9600 = m_scan9600->isChecked() ? 1 : 0;
+        state_.portNumber = m_port->currentIndex() + 1;
+        // The range names the devices the probes talk to: a text with no number is no address.
+        state_.scanFrom = ValueToSend(m_scanFrom->text());
+        state_.scanTo = ValueToSend(m_scanTo->text());
+        if (!SearchRangeValid(state_.scanFrom, state_.scanTo)) {
+            AfxMessageBox(ResText(kBadRange));
+            return;
+        }
+        state_.searchRunning = 1;
+        m_search->setText(ResText(kStopCaption));
+        SetSearchControls(false);
+        LockForSearch();
+        searchCall_.Open();
+        const unsigned generation = ++searchGeneration_;
+        searchWorker_ = std::thread([this, generation] {
+            SearchThreadProc(this);
+            QMetaObject::invokeMethod(
+                this, [this, generation] { OnSearchWorkerEnded(generation); },
+                Qt::QueuedConnection);
+        });
+        return;
+    }
+    // Stop. The operator sees it at once; the port controls come back once the worker has
+    // finished its probe and let go of the port.
+    m_search->setText(ResText(kSearchCaption));
+    m_searchResult->setText(ResText(kSearchStopped));
+    state_.searchRunning = 0;
+    if (SearchWorkerRunning())
+        m_search->setEnabled(false);
+    else
+        UnlockAfterSearch();
+}
+
+int CSensorDlg::SearchThreadProc(CSensorDlg* window) {
+    WindowLinkState& state = window->state_;
+    if (state.searchRunning == 0)
+        return 1;
+    SearchPlan plan;
+    plan.line.portNumber = state.portNumber;
+    // The scan boxes stand for the search's rates, in their order.
+    const int boxes[] = {state.scan1200, state.scan2400, state.scan4800, state.scan9600};
+    plan.rates.clear();
+    for (size_t i = 0; i < std::size(boxes); ++i)
+        if (boxes[i] == 1)
+            plan.rates.push_back(SEARCH_RATES[i]);
+    plan.first = state.scanFrom;
+    plan.last = state.scanTo;
+    const SearchResult result = Search(
+        g_link, plan, [&] { return state.searchRunning == 0; },
+        [&](const Probe& probe) {
+            state.probeBaud = probe.baud;
+            state.probeAddress = probe.address;
+            state.searchOutcome = probe.found() ? Found : Probing;
+            window->NotifySearchProgress();
+        });
+    switch (result.end) {
+        case SearchEnd::Stopped: return 0;
+        case SearchEnd::Found: return 1;
+        case SearchEnd::PortFailed:
+            window->searchCall_.Call([] { AfxMessageBox(ResText(kWorkerOpenFailed)); });
+            return 3;
+        case SearchEnd::Exhausted: break;
+    }
+    state.searchOutcome = Exhausted;
+    window->NotifySearchProgress();
+    return 2;
+}
+
+void CSensorDlg::NotifySearchProgress() {
+    searchCall_.Call([this] { OnSearchProgress(0, 0); });
+}
+
+long CSensorDlg::OnSearchProgress(uintptr_t, intptr_t) {
+    if (state_.searchOutcome == Probing)
+        m_searchResult->setText(ResText(kSearching).arg(state_.probeBaud).arg(state_.probeAddress));
+    if (state_.searchOutcome == Found) {
+        AfxMessageBox(ResText(kFoundBox).arg(state_.probeBaud).arg(state_.probeAddress));
+        m_searchResult->setText(
+            ResText(kFoundResult).arg(state_.probeBaud).arg(state_.probeAddress));
+        if (const int index = BaudIndex(state_.probeBaud); index >= 0)
+            m_baud->setCurrentIndex(index);
+        m_address->setText(QString::number(state_.probeAddress));
+        m_search->setText(ResText(kSearchCaption));
+        UnlockAfterSearch();
+    }
+    if (state_.searchOutcome == Exhausted) {
+        AfxMessageBox(ResText(kSearchFailedBox));
+        m_searchResult->setText(ResText(kSearchFailedResult));
+        m_search->setText(ResText(kSearchCaption));
+        UnlockAfterSearch();
+    }
+    if (state_.searchRunning == 0)
+        m_searchResult->setText(ResText(kSearchStopped));
+    return 1;
+}
+
+void CSensorDlg::OnSearchWorkerEnded(unsigned generation) {
+    if (generation != searchGeneration_ || !searchWorker_.joinable())
+        return;
+    searchWorker_.join();
+    // A worker that failed to open the port leaves the window searching until the operator stops;
+    // only a stopped search is unlocked here.
+    if (state_.searchRunning == 0)
+        UnlockAfterSearch();
+}
+
+// Zero and calibrate use the port too, so they are locked with the rest and given back as they
+// were.
+void CSensorDlg::LockForSearch() {
+    zeroWasEnabled_ = m_zero->isEnabled();
+    calibrateWasEnabled_ = m_calibrate->isEnabled();
+    m_zero->setEnabled(false);
+    m_calibrate->setEnabled(false);
+    searchLocked_ = true;
+}
+
+void CSensorDlg::UnlockAfterSearch() {
+    if (!searchLocked_)
+        return;
+    searchLocked_ = false;
+    SetSearchControls(true);
+    m_search->setEnabled(true);
+    m_zero->setEnabled(zeroWasEnabled_);
+    m_calibrate->setEnabled(calibrateWasEnabled_);
+}
+
+void CSensorDlg::EndSearchWorker() {
+    if (!searchWorker_.joinable())
+        return;
+    state_.searchRunning = 0;
+    searchCall_.Close();
+    searchWorker_.join();
+}
