@@ -31,3 +31,6 @@ std::vector<std::string> ListSerialDevices(const PortNameSources& sources);
 // COMn's device: TESSALY_COMn if set, otherwise the devices present fill the numbers that no
 // variable claims, in ListSerialDevices order. "" when nothing maps to n.
 std::string ResolveComPort(int portNumber, const PortNameSources& sources);
+
+// PortFriendlyName with the sources given: the link in deviceDir/serial/by-id to COMn's device.
+std::string PortFriendlyName(int portNumber, const PortNameSources& sources);

@@ -93,7 +93,10 @@ std::string ResolveComPort(int portNumber, const PortNameSources& sources) {
 }
 
 std::string PortFriendlyName(int portNumber) {
-    const PortNameSources sources;
+    return PortFriendlyName(portNumber, PortNameSources{});
+}
+
+std::string PortFriendlyName(int portNumber, const PortNameSources& sources) {
     const std::string device = ResolveComPort(portNumber, sources);
     std::error_code error;
     const fs::path target = fs::canonical(device, error);

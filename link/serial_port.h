@@ -9,7 +9,8 @@
 
 // An open serial port, or nothing. A small value type: an empty handle converts to false.
 // ClosePort empties the handle it is given, so a stale descriptor number (which POSIX reuses at
-// once) is never closed a second time through that slot.
+// once) is never closed a second time through that slot. The native value belongs to the backend:
+// the file descriptor on POSIX, the port's record (comm handle, bytes read ahead) on Windows.
 class PortHandle {
 public:
     PortHandle() = default;
