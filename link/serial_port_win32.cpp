@@ -256,19 +256,17 @@ int WaitForInput(const PortHandle& handle, int count, int budgetMs) {
     if (!handle)
         return 0;
     Port& port = Of(handle);
-    const int missing = count - Queued(port);
-    if (missing <= 0 || budgetMs <= 0)
-        return Queued(port);
-    if (!SetTimeouts(port.comm, static_cast<DWORD>(budgetMs)))
+    if (Queued(port) >= count || budgetMs <= 0 ||
+        !SetTimeouts(port.comm, static_cast<DWORD>(budgetMs)))
         return Queued(port);
     port.waitTimeouts = true;
-    // The driver's queue is below `missing` bytes, so the read ends only when the last of them
-    // has come or the budget is spent.
+    // The read asks for every byte still to come into the record, those the driver already holds
+    // included, so it ends only when the count is there or the budget is spent.
     const size_t had = port.ahead.size();
-    port.ahead.resize(had + static_cast<size_t>(missing));
+    const DWORD wanted = static_cast<DWORD>(count) - static_cast<DWORD>(had);
+    port.ahead.resize(had + wanted);
     const DWORD got = Overlapped(port.comm, [&](OVERLAPPED* op) {
-        return ReadFile(port.comm, port.ahead.data() + had, static_cast<DWORD>(missing), nullptr,
-                        op);
+        return ReadFile(port.comm, port.ahead.data() + had, wanted, nullptr, op);
     });
     port.ahead.resize(had + got);
     return Queued(port);

@@ -171,6 +171,22 @@ TEST(WaitForInput, SilenceGivesZeroAfterTheBudget) {
     ClosePort(handle);
 }
 
+// Part of a reply already queued when the wait begins: the wait is for the whole count.
+TEST(WaitForInput, BytesAlreadyQueuedDoNotEndTheWaitEarly) {
+    REQUIRE_SIM(sim, "EXCEPTION");
+    PortHandle handle = OpenComPort(sim.portNumber, 9600);
+    ASSERT_TRUE(handle);
+    ASSERT_EQ(WritePort(handle, kProbe, 8), 8);
+    Sleep(100);  // the 5-byte exception reply is queued by now
+    const auto start = Clock::now();
+    EXPECT_EQ(WaitForInput(handle, 7, 300), 5);
+    EXPECT_GE(MsSince(start), 299);
+    uint8_t reply[7] = {};
+    EXPECT_EQ(ReadPort(handle, reply, 7), 5);
+    EXPECT_EQ(reply[1], 0x84) << "the exception reply to function 4";
+    ClosePort(handle);
+}
+
 TEST(ReadPort, GivesUpAfterTheTotalTimeOut) {
     REQUIRE_SIM(sim, "SILENT");
     PortHandle handle = OpenComPort(sim.portNumber, 9600);
