@@ -5,14 +5,16 @@
 // exchange.
 #pragma once
 
-#include <signal.h>
-
 #include <chrono>
+#include <memory>
 
 class InterruptWatch {
 public:
-    InterruptWatch();   // blocks SIGINT, SIGTERM and SIGHUP
-    ~InterruptWatch();  // unblocks them; one that came and was taken here is not raised again
+    // POSIX: blocks SIGINT, SIGTERM and SIGHUP, and unblocks them at the end; one that came and
+    // was taken here is not raised again. Windows: catches Ctrl-C, Ctrl-Break and the console's
+    // closing while it lives.
+    InterruptWatch();
+    ~InterruptWatch();
     InterruptWatch(const InterruptWatch&) = delete;
     InterruptWatch& operator=(const InterruptWatch&) = delete;
 
@@ -22,7 +24,7 @@ public:
     bool WaitUntil(std::chrono::steady_clock::time_point deadline);
 
 private:
-    sigset_t signals_;
-    sigset_t previous_;
+    struct Platform;  // what each platform's file keeps: the signal sets, or the console's event
+    std::unique_ptr<Platform> platform_;
     bool requested_ = false;
 };

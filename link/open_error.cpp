@@ -1,6 +1,4 @@
 // The reasons an open fails, in words: the same on every platform.
-#include <cstring>
-
 #include "serial_port.h"
 
 std::string DescribeOpenError(const PortOpening& opening) {
@@ -14,7 +12,7 @@ std::string DescribeOpenError(const PortOpening& opening) {
                                                opening.group + " and log in again";
         case OpenError::NotSerial: return "not a serial device";
         case OpenError::RateRefused: return "the port refused the line settings";
-        case OpenError::Other: return std::strerror(opening.osError);
+        case OpenError::Other: return SystemErrorText(opening.osError);
     }
     return {};
 }

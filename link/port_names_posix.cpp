@@ -91,3 +91,23 @@ std::string ResolveComPort(int portNumber, const PortNameSources& sources) {
     }
     return {};
 }
+
+std::string PortFriendlyName(int portNumber) {
+    return PortFriendlyName(portNumber, PortNameSources{});
+}
+
+std::string PortFriendlyName(int portNumber, const PortNameSources& sources) {
+    const std::string device = ResolveComPort(portNumber, sources);
+    std::error_code error;
+    const fs::path target = fs::canonical(device, error);
+    if (device.empty() || error)
+        return {};
+    // udev names each USB adapter by vendor, model and serial number in serial/by-id.
+    for (const auto& entry :
+         fs::directory_iterator(fs::path(sources.deviceDir) / "serial" / "by-id", error)) {
+        std::error_code ignored;
+        if (fs::canonical(entry.path(), ignored) == target)
+            return entry.path().filename().string();
+    }
+    return {};
+}

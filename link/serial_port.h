@@ -9,7 +9,8 @@
 
 // An open serial port, or nothing. A small value type: an empty handle converts to false.
 // ClosePort empties the handle it is given, so a stale descriptor number (which POSIX reuses at
-// once) is never closed a second time through that slot.
+// once) is never closed a second time through that slot. The native value belongs to the backend:
+// the file descriptor on POSIX, the port's record (comm handle, bytes read ahead) on Windows.
 class PortHandle {
 public:
     PortHandle() = default;
@@ -61,6 +62,9 @@ PortOpening OpenComPortWithReason(int portNumber, int baudRate);
 
 // The same open of a device given by its path.
 PortOpening OpenPortPath(const std::string& path, int baudRate);
+
+// The system's own words for one of its error codes (errno on POSIX, GetLastError on Windows).
+std::string SystemErrorText(int osError);
 
 // The reason in a sentence a person can act on, without the port's name, e.g. "permission
 // denied; add yourself to the group dialout and log in again". "" for OpenError::None.

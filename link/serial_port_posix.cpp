@@ -14,6 +14,7 @@
 
 #include <cerrno>
 #include <chrono>
+#include <cstring>
 
 #include "port_names.h"
 #include "termios_rates.h"
@@ -116,6 +117,10 @@ std::string OwningGroup(const std::string& path) {
 
 std::string ComPortPath(int portNumber) {
     return ResolveComPort(portNumber, PortNameSources{});
+}
+
+std::string SystemErrorText(int osError) {
+    return std::strerror(osError);
 }
 
 PortHandle OpenComPort(int portNumber, int baudRate) {

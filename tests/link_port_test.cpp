@@ -249,4 +249,14 @@ TEST_F(PortNames, VariablesClaimTheirNumbersFirst) {
         << "a claimed device is not listed twice";
 }
 
+TEST_F(PortNames, FriendlyNameIsTheByIdLink) {
+    const std::filesystem::path byId = root_ / "dev" / "serial" / "by-id";
+    std::filesystem::create_directories(byId);
+    const char* adapter = "usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0";
+    std::filesystem::create_symlink("../../ttyUSB2", byId / adapter);
+    EXPECT_EQ(PortFriendlyName(1, sources_), adapter);
+    EXPECT_EQ(PortFriendlyName(3, sources_), "") << "ttyACM0 has no by-id link";
+    EXPECT_EQ(PortFriendlyName(9, sources_), "") << "nothing behind COM9";
+}
+
 }  // namespace

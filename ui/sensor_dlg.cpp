@@ -14,6 +14,7 @@
 #include "about_dlg.h"
 #include "dialog_builder.h"
 #include "main_icon.h"
+#include "port_names.h"
 #include "resource.h"
 #include "texts.h"
 #include "window_timer.h"
@@ -113,11 +114,14 @@ bool CSensorDlg::OnInitDialog() {
     return true;
 }
 
-// Each COM item tells where it leads on this machine. Adapters come and go, so the list is looked
-// at again whenever the pointer or the focus reaches it.
+// Each COM item tells where it leads on this machine, with the device's name when the system
+// gives one. Adapters come and go, so the list is looked at again whenever the pointer or the
+// focus reaches it.
 void CSensorDlg::RefreshPortTooltips() {
     for (int i = 0; i < m_port->count(); ++i) {
-        const std::string path = ComPortPath(i + 1);
+        std::string path = ComPortPath(i + 1);
+        if (const std::string name = PortFriendlyName(i + 1); !path.empty() && !name.empty())
+            path += " (" + name + ")";
         m_port->setItemData(i, path.empty() ? ResText(kNoDevice) : QString::fromStdString(path),
                             Qt::ToolTipRole);
     }

@@ -1,0 +1,46 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Windows: the console's Ctrl-C, Ctrl-Break and close arrive on a thread of their own; the handler
+// only sets an event, which the watch waits on, so nothing runs in the middle of an exchange.
+#include <windows.h>
+
+#include "interrupt.h"
+
+namespace {
+
+HANDLE g_requested = nullptr;  // manual reset: once set, every later wait sees it
+
+BOOL WINAPI OnConsoleEvent(DWORD event) {
+    if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT && event != CTRL_CLOSE_EVENT)
+        return FALSE;
+    SetEvent(g_requested);
+    return TRUE;
+}
+
+}  // namespace
+
+struct InterruptWatch::Platform {};
+
+InterruptWatch::InterruptWatch() : platform_(std::make_unique<Platform>()) {
+    if (!g_requested)
+        g_requested = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    ResetEvent(g_requested);
+    SetConsoleCtrlHandler(OnConsoleEvent, TRUE);
+}
+
+InterruptWatch::~InterruptWatch() {
+    SetConsoleCtrlHandler(OnConsoleEvent, FALSE);
+}
+
+bool InterruptWatch::Requested() {
+    return WaitUntil(std::chrono::steady_clock::time_point{});
+}
+
+bool InterruptWatch::WaitUntil(std::chrono::steady_clock::time_point deadline) {
+    using namespace std::chrono;
+    if (!requested_) {
+        const auto left = ceil<milliseconds>(deadline - steady_clock::now()).count();
+        const DWORD wait = left > 0 ? static_cast<DWORD>(left) : 0;
+        requested_ = WaitForSingleObject(g_requested, wait) == WAIT_OBJECT_0;
+    }
+    return requested_;
+}

@@ -1,0 +1,46 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The simulated sensors a Windows test run reaches. A Windows test cannot start tessaly-sim (a
+// Linux program on a pseudo-terminal) nor remap a COM port while Wine runs, so scripts/test-windows
+// starts one simulator per role, maps a COM port to each through Wine's registry and names them in
+// TESSALY_SIM_<ROLE>=<COM number>|<log file>. A simulator lives for the whole run, so its log is
+// read from where a test started.
+#pragma once
+
+#include <cstdlib>
+#include <fstream>
+#include <string>
+#include <vector>
+
+struct WineSim {
+    int portNumber = 0;   // 0: the run did not start this simulator
+    std::string logPath;  // the simulator's JSON log, as a Windows path
+
+    explicit operator bool() const { return portNumber > 0; }
+    std::string comName() const { return "COM" + std::to_string(portNumber); }
+
+    std::vector<std::string> LogLines() const {
+        std::vector<std::string> lines;
+        std::ifstream log(logPath);
+        for (std::string line; std::getline(log, line);)
+            lines.push_back(line);
+        return lines;
+    }
+};
+
+inline WineSim FindSim(const std::string& role) {
+    WineSim sim;
+    const char* value = std::getenv(("TESSALY_SIM_" + role).c_str());
+    if (!value)
+        return sim;
+    const std::string entry = value;
+    const auto bar = entry.find('|');
+    sim.portNumber = std::atoi(entry.substr(0, bar).c_str());
+    if (bar != std::string::npos)
+        sim.logPath = entry.substr(bar + 1);
+    return sim;
+}
+
+// Fails the test (from a void function) when the run did not provide the simulator.
+#define REQUIRE_SIM(sim, role)         \
+    const WineSim sim = FindSim(role); \
+    ASSERT_TRUE(sim) << "TESSALY_SIM_" << (role) << " is not set: run scripts/test-windows"

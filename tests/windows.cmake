@@ -1,0 +1,21 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
+# The Windows tests. GoogleTest comes from Debian's source package, built here by the cross
+# compiler, so nothing from outside Debian is needed. The simulated sensors run as Linux programs
+# on pseudo-terminals that Wine maps to COM ports; scripts/test-windows starts them and tells the
+# tests where each one is (TESSALY_SIM_* variables), so these tests start no process themselves.
+set(TESSALY_GOOGLETEST_SOURCE /usr/src/googletest CACHE PATH "GoogleTest's sources")
+if(NOT EXISTS ${TESSALY_GOOGLETEST_SOURCE}/CMakeLists.txt)
+  message(STATUS "No GoogleTest sources at ${TESSALY_GOOGLETEST_SOURCE}: the tests are not built")
+  return()
+endif()
+set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+add_subdirectory(${TESSALY_GOOGLETEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
+
+add_executable(test_link_win link_frame_test.cpp link_win32_test.cpp)
+target_link_libraries(test_link_win PRIVATE tessaly_link GTest::gtest_main)
+add_test(NAME test_link_win COMMAND test_link_win)
+
+add_executable(test_operations_win operations_win32_test.cpp)
+target_link_libraries(test_operations_win PRIVATE tessaly_operations GTest::gtest_main)
+add_test(NAME test_operations_win COMMAND test_operations_win)
