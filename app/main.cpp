@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // tessaly: the operator window for the KORVAN Hall-effect DC current sensor.
 #include <QApplication>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Acquisition through the window: readings per second at the shortest period against a sensor
 // with real wire timing at 19200 baud, and the CPU the program uses at the default 500 ms period.
 #include <cstdio>

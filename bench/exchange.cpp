@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One read of register 0 through Transact against libmodbus's modbus_read_input_registers on the
 // same simulated line with wire timing, alternating, at 9600 and 19200 baud.
 #include <modbus.h>

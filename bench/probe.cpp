@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The cost of one search probe against a silent sensor (open, one read with the short budget,
 // close): how close to the 500 ms budget it stays and how little CPU the wait uses. Then how soon
 // WaitForInput notices a complete reply after its last byte, whole or arriving in two parts.

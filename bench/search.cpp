@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A full search through the window on a silent line: 64 probes (addresses 0-15 at four rates),
 // the cost of each failed probe including opening and closing the port.
 #include <cstdio>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Soak: many acquisition ticks at the shortest period against a sensor that leaves every 10th
 // request unanswered. Prints whether the window's counters equal the sensor's own count, and how
 // the process's descriptors and memory moved. The number of ticks is the first argument (default

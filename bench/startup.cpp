@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Start-up of the window: time from launching the process to the main window's first paint, and
 // its resident memory then; the median of 5 starts. The window runs on the platform named by
 // QT_QPA_PLATFORM (offscreen unless set; run under xvfb-run with QT_QPA_PLATFORM=xcb for X11).

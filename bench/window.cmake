@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Benchmarks through the window.
 add_executable(bench_acquire acquire.cpp)
 target_link_libraries(bench_acquire PRIVATE tessaly_ui tessaly_test_support Qt6::Test)

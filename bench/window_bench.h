@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the window benchmarks share: the offscreen platform, a window on the simulator, waiting.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reply acceptance over arbitrary bytes and counts: never reads past the reply, and accepts only
 // frames whose length and check agree.
 #include <cstdint>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The simulated sensor's frame parser over arbitrary byte streams: no crash, and every reply it
 // makes is a well-formed frame answering the address it was sent to.
 #include <cstdint>

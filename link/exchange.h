@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One request/reply exchange with the sensor, in the sensor's Modbus RTU subset: an 8-byte
 // request (read input register 0x04 or write single register 0x06) answered by a 7-byte reply,
 // both guarded by the Modbus CRC-16.

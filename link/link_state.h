@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The state of one exchange link: the port open for it and the last word read through it. Each
 // caller that talks to a sensor holds one and hands it to the exchange, so that two exchanges on
 // two ports cannot collide. The window keeps its one link in g_link.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The reasons an open fails, in words: the same on every platform.
 #include "serial_port.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the system calls the device behind COMn, and how COMn maps to a device path on POSIX
 // systems. An operator's adapter usually appears as /dev/ttyUSB0; giving it the
 // number 1 lets the window's "COM1" reach it with no configuration.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Which register each operator action touches, and how the words that come back are shown.
 #pragma once
 

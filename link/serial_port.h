@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The serial line to the sensor: open a numbered COMn port (or a device path) exclusively with
 // the sensor's line settings, wait for received bytes, read, write, purge, close. The platform
 // backend lives in one file per platform (serial_port_posix.cpp, serial_port_win32.cpp); callers

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // POSIX backend of the serial port: termios in place of the Win32 comm functions, with the same
 // exclusive open, line settings and time-outs.
 #include "serial_port.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Baud rates as termios speed constants and back, for the POSIX serial backend and the simulator.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The device search: every address of a range at every chosen rate, one probe each (the port
 // opened, one read of the measurement with a short budget, the port closed), until a sensor
 // answers or the range is done. The window runs it on its worker thread; tessalyctl in its main.

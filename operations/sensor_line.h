@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The sensor operations, free of any window: read the measurement or the turns, set the address,
 // the baud rate or the turns, zero, calibrate. The window, tessalyctl and the tests share them.
 // Each runs on a line opened for it (a SensorLine), makes the range checks the window makes, one

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The two dialog templates as tables: every control with its id, kind, styles, text and
 // rectangle in dialog units, in template order (which is also creation and tab order).
 #pragma once

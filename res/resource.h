@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Resource identifiers: the dialog templates, their controls, the icon, strings and menu commands.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The operator-visible texts that the program sets at run time (UTF-8). The templates hold the
 // rest. Full-width and ASCII punctuation differ on purpose: these are the texts operators know.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The simulated sensor's frame engine: takes the bytes a master sends, at the rate the line is
 // set to, and says what the sensor answers. No tty here, so tests and the fuzzer drive it directly.
 #pragma once

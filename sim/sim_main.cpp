@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // tessaly-sim: the simulated sensor on a pseudo-terminal (or a real tty), so that the window, the
 // tests and the benchmarks have a faithful peer without hardware.
 #include <fcntl.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The frame check and the register decoding against answers worked out independently: the worked
 // request and reply of the sensor's protocol, and a frame from the published Modbus over serial
 // line guide.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The serial port on real pseudo-terminals: exclusive open, the reasons an open fails, the line
 // settings, the queue count, the wait budget, and how COMn names map to devices.
 #include <fcntl.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Transact against the simulated sensor on a pseudo-terminal, healthy and with each line fault.
 #include <gtest/gtest.h>
 

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # mbpoll (a standard Modbus RTU master) reads the simulated sensor's measurement word.
 set -euo pipefail
 mbpoll=$1 sim=$2

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The sensor operations without a window, against the simulated sensor on a pseudo-terminal:
 // every operation's result, the range checks at their edges, the purge before a reading, and the
 // search's order, budgets, stop and failures. Requests are checked against the protocol's frames

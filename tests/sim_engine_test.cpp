@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The simulated sensor's frame engine, without a tty: who it answers, and when changes apply.
 #include <gtest/gtest.h>
 

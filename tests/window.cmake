@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Qt tests of the window and its operations, under the offscreen platform.
 function(tessaly_qt_test name)
   cmake_parse_arguments(T "" "" "LABELS;SOURCES" ${ARGN})

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Acquisition through the window against the simulated sensor on a pseudo-terminal: the
 // counters, the texts, the address read afresh on each tick, and input handled between ticks.
 #include <QComboBox>

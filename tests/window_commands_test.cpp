@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The six configuration buttons through the window: which boxes they read, which texts they show,
 // what they change in the window. The operations' own results are tested without the window.
 #include <QComboBox>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Device search through the window: the worker thread, its notifications and stopping. These
 // also run under ThreadSanitizer.
 #include <QCheckBox>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window and the About box: layout, initial state, locking groups, keys, system
 // commands. Expected values come from the window's published template (dialog units converted
 // with Win32's rounding by hand), not from the code under test.

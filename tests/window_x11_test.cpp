@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window in a real X server (run under Xvfb): it maps, with its caption and fixed size.
 #include <QGuiApplication>
 #include <QWindow>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The About box: icon, program name and version, a notice line and OK.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Builds a dialog's controls from its template table, placing each at its dialog-unit rectangle
 // converted to pixels the way Win32 does: through the dialog font's base units.
 #pragma once

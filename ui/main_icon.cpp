@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "main_icon.h"
 
 // The icon images are compiled into this static library, whose resource initializer the linker

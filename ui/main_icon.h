@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main icon IDR_MAINFRAME in all the sizes we ship.
 #pragma once
 

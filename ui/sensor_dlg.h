@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window: built from its template, with its initial state, the locking of control groups
 // while an acquisition or a search runs, its message map and the handlers of the operator's
 // actions (sensor_dlg_acquire.cpp, sensor_dlg_search.cpp, sensor_dlg_commands.cpp). The handlers

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Continuous acquisition: the acquire button starts and stops it; each timer tick reads the
 // measurement once and counts it as a success or a failure.
 #include <QComboBox>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The one-shot configuration commands. Each opens the chosen line, makes the range checks, one
 // exchange at the address in the address box, reports, and closes the line after the report.
 #include <QComboBox>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Device search: a worker thread probes every address of the range at every chosen rate and
 // reports each probe to the window, which shows the progress and fills in what it found.
 #include <QCheckBox>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Numbers typed by the operator are read the way the C runtime's atoi reads them, which the
 // operators are used to: leading blanks skipped, an optional sign, digits up to the first
 // non-digit. Values beyond int saturate instead of being undefined.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the window keeps of its acquisition and its search between handlers: the counters, and the
 // search's parameters and progress. The search worker writes the probe fields and the outcome
 // before each notification and waits while the window's thread reads them.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Lets a worker thread run a function on the window's thread and wait until it has run: the
 // search worker's progress notification and its message box. The hand-over is built on standard
 // mutexes so that ThreadSanitizer sees it (Qt's own event-queue locks are invisible to it).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Window timers keep the limits of Win32 SetTimer, which operators' period settings rely on:
 // a period under 10 ms runs at 10 ms, and a negative number (an unsigned value above 0x7FFFFFFF
 // to Win32) runs at 0x7FFFFFFF ms.

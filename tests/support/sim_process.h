@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Runs tessaly-sim on its own pseudo-terminal for a test, and maps a COM number to it.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the window tests share: recorded message boxes, and controls by id.
 #pragma once
 
