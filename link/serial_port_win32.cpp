@@ -173,20 +173,6 @@ std::string SystemErrorText(int osError) {
     return message;
 }
 
-PortHandle OpenComPort(int portNumber, int baudRate) {
-    return OpenComPortWithReason(portNumber, baudRate).handle;
-}
-
-PortOpening OpenComPortWithReason(int portNumber, int baudRate) {
-    const std::string path = ComPortPath(portNumber);
-    if (path.empty()) {
-        PortOpening nothing;
-        nothing.error = OpenError::NoDevice;
-        return nothing;
-    }
-    return OpenPortPath(path, baudRate);
-}
-
 PortOpening OpenPortPath(const std::string& path, int baudRate) {
     PortOpening opening;
     opening.path = DevicePath(path);

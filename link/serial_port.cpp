@@ -1,6 +1,21 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The reasons an open fails, in words: the same on every platform.
+// What the serial port does the same on every platform: opening COMn through the device it stands
+// for, and the reasons an open fails, in words.
 #include "serial_port.h"
+
+PortHandle OpenComPort(int portNumber, int baudRate) {
+    return OpenComPortWithReason(portNumber, baudRate).handle;
+}
+
+PortOpening OpenComPortWithReason(int portNumber, int baudRate) {
+    const std::string path = ComPortPath(portNumber);
+    if (path.empty()) {
+        PortOpening nothing;
+        nothing.error = OpenError::NoDevice;
+        return nothing;
+    }
+    return OpenPortPath(path, baudRate);
+}
 
 std::string DescribeOpenError(const PortOpening& opening) {
     switch (opening.error) {
