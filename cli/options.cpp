@@ -211,8 +211,9 @@ std::optional<int> ParseCommandLine(int argc, char** argv, CliOptions& o) {
                              ", as the window waits)")
             ->type_name("MS")
             ->transform(Whole(1, 60000));
-    CLI::Option* fast = search->add_flag(
-        "--fast", o.search.fast, "wait only for a reply's time on the wire, plus the turnaround");
+    CLI::Option* fast = search->add_flag("--fast", o.search.fast,
+                                         "wait only for a reply's time on the wire plus the "
+                                         "turnaround, and give up when its first byte is overdue");
     search
         ->add_option("--turnaround-ms", o.search.turnaroundMs,
                      "with --fast: the sensor's time to answer (default 50)")

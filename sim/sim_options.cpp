@@ -105,7 +105,7 @@ std::string SimUsage() {
            "  --other-address      answer from the next address, as if another device answered\n"
            "  --ignore-writes      acknowledge every write and apply none\n"
            "Line:\n"
-           "  --wire-timing        hold each reply for the bytes' time on the line\n"
+           "  --wire-timing        send each reply byte when it would have crossed the line\n"
            "  --turnaround-ms N    wait N ms before answering (default 0)\n"
            "  --log FILE           append one JSON line per request to FILE\n";
 }
