@@ -126,8 +126,9 @@ TEST_F(CliCommands, PermissionDeniedNamesTheGroup) {
     // the program as nobody, who is not in it.
     const bool root = geteuid() == 0;
     const group* dialout = getgrnam("dialout");
-    if (root && dialout)
+    if (root && dialout) {
         ASSERT_EQ(chown(sim.ptyPath().c_str(), 0, dialout->gr_gid), 0);
+    }
     ASSERT_EQ(chmod(sim.ptyPath().c_str(), root ? 0660 : 060), 0);
     struct stat info {};
     ASSERT_EQ(stat(sim.ptyPath().c_str(), &info), 0);
