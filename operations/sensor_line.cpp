@@ -23,9 +23,14 @@ std::string PortLabel(const LineSettings& line, const std::string& device) {
 }
 
 SensorLine::SensorLine(LinkState& link, const LineSettings& line) : link_(link), settings_(line) {
+    Open();
+}
+
+// Every opener stores its result in the link, a failed open too. COMn is resolved afresh each
+// time: after an adapter comes back it may stand for another device.
+void SensorLine::Open() {
     opening_ = settings_.path.empty() ? OpenComPortWithReason(settings_.portNumber, settings_.baud)
                                       : OpenPortPath(settings_.path, settings_.baud);
-    // Every opener stores its result in the link, a failed open too.
     link_.port = opening_.handle;
     opening_.handle = PortHandle{};
     link_.portLabel = PortLabel(settings_, opening_.path);
@@ -42,10 +47,7 @@ void SensorLine::Close() {
 
 bool SensorLine::Reopen() {
     Close();
-    opening_ = settings_.path.empty() ? OpenComPortWithReason(settings_.portNumber, settings_.baud)
-                                      : OpenPortPath(settings_.path, settings_.baud);
-    link_.port = opening_.handle;
-    opening_.handle = PortHandle{};
+    Open();
     return open();
 }
 

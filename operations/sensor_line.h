@@ -71,6 +71,7 @@ public:
     void Close();
 
 private:
+    void Open();
     Result Exchange(const RegisterRow& row, int address, int value);
 
     LinkState& link_;
