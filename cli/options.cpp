@@ -286,7 +286,15 @@ std::optional<int> ParseCommandLine(int argc, char** argv, CliOptions& o) {
     } catch (const CLI::CallForVersion& e) {
         return app.exit(e);
     } catch (const CLI::ParseError& e) {
-        std::fprintf(stderr, "tessalyctl: %s\nTry '%s --help'.\n", e.what(),
+        // A mistyped command is left over rather than parsed; say so, not that one is missing.
+        const std::vector<std::string> left = app.remaining();
+        std::string message = app.get_subcommands().empty() && !left.empty()
+                                  ? "unknown command '" + left.front() + "'"
+                                  : std::string(e.what());
+        // CLI11 starts its messages with a capital; a Unix tool's follow its name in lower case.
+        if (!message.empty() && message[0] >= 'A' && message[0] <= 'Z')
+            message[0] = static_cast<char>(message[0] - 'A' + 'a');
+        std::fprintf(stderr, "tessalyctl: %s\nTry '%s --help'.\n", message.c_str(),
                      CommandPath(app).c_str());
         return EXIT_USAGE;
     }

@@ -167,6 +167,7 @@ TEST_F(CliCommands, BadValuesRefusedBeforeTheLine) {
         {{"search", "--fast", "--probe-ms", "20"}, "excludes"},
         {{"monitor", "--period", "0"}, "0 out of range 1-86400000"},
         {{"monitor", "--format", "xml"}, "xml not in {text,csv,json}"},
+        {{"frobnicate"}, "unknown command 'frobnicate'"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.err);
