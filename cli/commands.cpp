@@ -2,6 +2,8 @@
 // The commands of one exchange: read, read turns, set, zero, calibrate, with --verify's read-back.
 #include "commands.h"
 
+#include "interrupt.h"
+
 #include "output.h"
 #include "registers.h"
 
@@ -91,6 +93,9 @@ Result Run(const CliOptions& o, SensorLine& sensor) {
 }  // namespace
 
 int RunSingle(const CliOptions& o) {
+    // A stop that comes during the exchange takes effect once the port is closed again: the port
+    // is never left held (or exclusive) by a program that died with it open.
+    InterruptWatch interrupt;
     LinkState link;
     SensorLine sensor(link, o.line);
     if (!sensor.open())

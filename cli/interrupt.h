@@ -8,6 +8,10 @@
 #include <chrono>
 #include <memory>
 
+// A reader that went away (`tessalyctl monitor | head`) ends the output, not the program: writes
+// then fail and the command stops as on Ctrl-C, closing its port first. POSIX: ignores SIGPIPE.
+void IgnoreBrokenPipe();
+
 class InterruptWatch {
 public:
     // POSIX: blocks SIGINT, SIGTERM and SIGHUP, and unblocks them at the end; one that came and

@@ -6,6 +6,10 @@
 #include <cerrno>
 #include <ctime>
 
+void IgnoreBrokenPipe() {
+    signal(SIGPIPE, SIG_IGN);
+}
+
 struct InterruptWatch::Platform {
     sigset_t signals;
     sigset_t previous;

@@ -18,6 +18,9 @@ BOOL WINAPI OnConsoleEvent(DWORD event) {
 
 }  // namespace
 
+// A closed pipe is a failed write on Windows; there is no signal to ignore.
+void IgnoreBrokenPipe() {}
+
 struct InterruptWatch::Platform {};
 
 InterruptWatch::InterruptWatch() : platform_(std::make_unique<Platform>()) {

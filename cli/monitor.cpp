@@ -74,19 +74,19 @@ std::string CsvField(const std::string& text) {
     return quoted + "\"";
 }
 
-void PrintReading(const CliOptions& o, const std::string& port, const Reading& r) {
+// False once nothing more can be written (the reader went away).
+bool PrintReading(const CliOptions& o, const std::string& port, const Reading& r) {
     const std::string time = IsoTime(r.time);
     switch (o.monitor.format) {
         case Format::Text:
-            PrintLine(time + "  " + (r.ok ? MeasurementText(r.word) + " A" : "failed: " + r.cause));
-            break;
+            return PrintLine(time + "  " +
+                             (r.ok ? MeasurementText(r.word) + " A" : "failed: " + r.cause));
         case Format::Csv:
-            PrintLine(time + "," + CsvField(port) + "," + std::to_string(o.line.baud) + "," +
-                      std::to_string(o.address) + "," + (r.ok ? "true" : "false") + "," +
-                      (r.ok ? MeasurementText(r.word) : "") + "," + CsvField(r.cause));
-            break;
+            return PrintLine(time + "," + CsvField(port) + "," + std::to_string(o.line.baud) + "," +
+                             std::to_string(o.address) + "," + (r.ok ? "true" : "false") + "," +
+                             (r.ok ? MeasurementText(r.word) : "") + "," + CsvField(r.cause));
         case Format::Json:
-            PrintJson(
+            return PrintJson(
                 {{"time", time},
                  {"port", port},
                  {"baud", o.line.baud},
@@ -94,16 +94,21 @@ void PrintReading(const CliOptions& o, const std::string& port, const Reading& r
                  {"ok", r.ok},
                  {"current_a", r.ok ? nlohmann::ordered_json(CurrentAmperes(r.word)) : nullptr},
                  {"cause", r.ok ? nullptr : nlohmann::ordered_json(r.cause)}});
-            break;
     }
+    return true;
 }
 
 // One reading, or the reason there is none. A hung-up line is closed and opened again at the
 // following readings, until the device is back.
 Reading TakeReading(const CliOptions& o, SensorLine& sensor, const std::string& label) {
     if (!sensor.open()) {
-        if (!sensor.Reopen())
-            return Reading{std::chrono::system_clock::now(), false, 0, kHungUp};
+        if (!sensor.Reopen()) {
+            // Absent while unplugged; busy or forbidden says so.
+            const OpenError why = sensor.opening().error;
+            return Reading{
+                std::chrono::system_clock::now(), false, 0,
+                why == OpenError::NoDevice ? kHungUp : DescribeOpenError(sensor.opening())};
+        }
         PrintError(label + ": open again");
     }
     const Result result = sensor.ReadMeasurement(o.address);
@@ -122,6 +127,8 @@ Reading TakeReading(const CliOptions& o, SensorLine& sensor, const std::string& 
 
 int RunMonitor(const CliOptions& o) {
     using Clock = std::chrono::steady_clock;
+    // From before the open until after the close, so that a stop never leaves the port held.
+    InterruptWatch interrupt;
     LinkState link;
     SensorLine sensor(link, o.line);
     if (!sensor.open())
@@ -131,15 +138,13 @@ int RunMonitor(const CliOptions& o) {
     if (o.monitor.format == Format::Csv)
         PrintLine("time,port,baud,address,ok,current_a,cause");
 
-    InterruptWatch interrupt;
     Summary summary;
     const auto period = std::chrono::milliseconds(o.monitor.periodMs);
     auto next = Clock::now();
     for (long n = 1;; ++n) {
         const Reading reading = TakeReading(o, sensor, label);
-        PrintReading(o, port, reading);
         summary.Add(reading);
-        if (n == o.monitor.count)
+        if (!PrintReading(o, port, reading) || n == o.monitor.count)
             break;
         // A reading that overran its period delays the next one; missed periods are not made up
         // in a burst.

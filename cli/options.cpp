@@ -292,7 +292,9 @@ std::optional<int> ParseCommandLine(int argc, char** argv, CliOptions& o) {
                                   ? "unknown command '" + left.front() + "'"
                                   : std::string(e.what());
         // CLI11 starts its messages with a capital; a Unix tool's follow its name in lower case.
-        if (!message.empty() && message[0] >= 'A' && message[0] <= 'Z')
+        // A name in capitals ("TURNS: 0 out of range") stays as it is.
+        if (message.size() > 1 && message[0] >= 'A' && message[0] <= 'Z' &&
+            !(message[1] >= 'A' && message[1] <= 'Z'))
             message[0] = static_cast<char>(message[0] - 'A' + 'a');
         std::fprintf(stderr, "tessalyctl: %s\nTry '%s --help'.\n", message.c_str(),
                      CommandPath(app).c_str());

@@ -20,14 +20,15 @@ std::string IsoTime(std::chrono::system_clock::time_point time) {
     return text;
 }
 
-void PrintJson(const nlohmann::ordered_json& object) {
-    std::fputs((object.dump() + "\n").c_str(), stdout);
-    std::fflush(stdout);
+// A device path or a process name need not be UTF-8; JSON must be, so such bytes become U+FFFD
+// rather than an abort.
+bool PrintJson(const nlohmann::ordered_json& object) {
+    return PrintLine(object.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace));
 }
 
-void PrintLine(const std::string& text) {
+bool PrintLine(const std::string& text) {
     std::fputs((text + "\n").c_str(), stdout);
-    std::fflush(stdout);
+    return std::fflush(stdout) == 0 && !std::ferror(stdout);
 }
 
 void PrintError(const std::string& message) {

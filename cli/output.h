@@ -13,9 +13,10 @@
 std::string IsoTime(std::chrono::system_clock::time_point time);
 
 // One JSON object on a line of its own, flushed at once so that a reader sees it when it happens.
-void PrintJson(const nlohmann::ordered_json& object);
+// Both return false once stdout takes nothing more (its reader went away).
+bool PrintJson(const nlohmann::ordered_json& object);
 // One text line on stdout, flushed.
-void PrintLine(const std::string& text);
+bool PrintLine(const std::string& text);
 // "tessalyctl: message" on stderr.
 void PrintError(const std::string& message);
 

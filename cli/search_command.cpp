@@ -72,21 +72,22 @@ int RunSearch(const CliOptions& o) {
     }
 
     const int total = (s.to - s.from + 1) * static_cast<int>(s.rates.size());
-    ProgressLine progress(!o.quiet && isatty(STDERR_FILENO), total);
+    // The trace writes on stderr too: no progress line between its lines.
+    ProgressLine progress(!o.quiet && !o.trace && isatty(STDERR_FILENO), total);
     InterruptWatch interrupt;
     LinkState link;
     int done = 0;
+    bool outputGone = false;  // nobody reads what we find any more: stop as on Ctrl-C
     const SearchResult result = Search(
-        link, plan, [&] { return interrupt.Requested(); },
+        link, plan, [&] { return outputGone || interrupt.Requested(); },
         [&](const Probe& probe) {
             ++done;
             if (probe.found()) {
                 progress.Clear();
-                if (o.json)
-                    PrintJson({{"address", probe.address}, {"baud", probe.baud}});
-                else
-                    PrintLine("address " + std::to_string(probe.address) + ", " +
-                              std::to_string(probe.baud) + " baud");
+                outputGone =
+                    !(o.json ? PrintJson({{"address", probe.address}, {"baud", probe.baud}})
+                             : PrintLine("address " + std::to_string(probe.address) + ", " +
+                                         std::to_string(probe.baud) + " baud"));
             }
             progress.Update(probe, done);
         });

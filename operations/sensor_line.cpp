@@ -51,8 +51,17 @@ bool SensorLine::Reopen() {
     return open();
 }
 
+// Every exchange starts on an empty line: a late reply to an earlier request, or the trailing byte
+// of an over-long one, must not be taken for this one's reply. A line that is not open (its device
+// gone and not back yet) makes no exchange at all.
 Result SensorLine::Exchange(const RegisterRow& row, int address, int value) {
     Result result;
+    if (!open()) {
+        result.outcome = Outcome::PortFailed;
+        result.opening = opening_;
+        return result;
+    }
+    PurgePort(link_.port);
     if (!AddressInRange(address)) {
         // Only the low byte would be sent: 300 would reach device 44.
         result.outcome = Outcome::BadAddress;
@@ -66,7 +75,6 @@ Result SensorLine::Exchange(const RegisterRow& row, int address, int value) {
 }
 
 Result SensorLine::ReadMeasurement(int address) {
-    PurgePort(link_.port);
     return Exchange(READ_MEASUREMENT, address, READ_MEASUREMENT.value);
 }
 

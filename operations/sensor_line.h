@@ -55,8 +55,9 @@ public:
     const LineSettings& settings() const { return settings_; }
     LinkState& link() { return link_; }
 
-    // One reading of the measurement: the line is purged first, so that a late reply to an earlier
-    // request is never taken for this one. The word is in Result::word (MeasurementText shows it).
+    // Each operation purges the line first, so that a late reply to an earlier request is never
+    // taken for its own; on a line that is not open it is PortFailed and sends nothing.
+    // The measurement's word is in Result::word (MeasurementText shows it).
     Result ReadMeasurement(int address);
     Result ReadTurns(int address);  // TurnsValue(word) is the count
     Result SetAddress(int address, int newAddress);

@@ -144,6 +144,17 @@ TEST_F(CliCommands, PermissionDeniedNamesTheGroup) {
     EXPECT_EQ(port["group"], group);
 }
 
+// A device path need not be UTF-8; the JSON written about it must be.
+TEST_F(CliCommands, JsonStaysValidForAPathThatIsNotUtf8) {
+    SimProcess sim({"--address", "0"});
+    const std::string link = testing::TempDir() + "tessaly-port-\xff";
+    ASSERT_EQ(symlink(sim.ptyPath().c_str(), link.c_str()), 0);
+    const CtlResult r = RunCtl({"-p", link, "--json", "monitor", "--count", "1"});
+    unlink(link.c_str());
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(json::parse(Lines(r.out).at(0))["port"], link.substr(0, link.size() - 1) + "\uFFFD");
+}
+
 TEST_F(CliCommands, BadValuesRefusedBeforeTheLine) {
     SimProcess sim({"--address", "0"});
     ScopedComPort com(1, sim.ptyPath());

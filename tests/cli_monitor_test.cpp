@@ -9,6 +9,7 @@
 #include <regex>
 
 #include "cli_run.h"
+#include "serial_port.h"
 #include "support/sim_process.h"
 
 namespace {
@@ -73,6 +74,29 @@ TEST_F(CliMonitor, CtrlCEndsWithTheSummary) {
         EXPECT_EQ(json::parse(line)["current_a"], -1.5);
     EXPECT_EQ(r.err, std::to_string(lines.size()) + " readings, " + std::to_string(lines.size()) +
                          " good, 0 failed; min -1.5 A, mean -1.50 A, max -1.5 A\n");
+}
+
+// However the program is stopped mid-exchange (a signal, a reader that went away), it closes the
+// port first: the port is free, and not left exclusive, for the next program.
+TEST_F(CliMonitor, AStopNeverLeavesThePortHeld) {
+    SimProcess sim({"--address", "3"});
+    ScopedComPort com(1, sim.ptyPath());
+    const auto portIsFree = [] {
+        PortHandle again = OpenComPort(1, 9600);
+        const bool free = static_cast<bool>(again);
+        ClosePort(again);
+        return free;
+    };
+    CtlProcess silent({"-a", "7", "read"});  // nobody answers address 7: 4 s of waiting
+    ASSERT_TRUE(AwaitRequests(sim, 1));
+    silent.Signal(SIGTERM);
+    EXPECT_EQ(silent.Finish().status, -1) << "ended by the signal, after closing";
+    EXPECT_TRUE(portIsFree());
+    CtlProcess monitor({"-a", "3", "monitor", "--period", "20"});
+    ASSERT_TRUE(AwaitRequests(sim, 4));
+    monitor.CloseOutput();  // the reader goes away
+    EXPECT_EQ(monitor.Finish().status, 0);
+    EXPECT_TRUE(portIsFree());
 }
 
 TEST_F(CliMonitor, RecoversWhenTheLineComesBack) {

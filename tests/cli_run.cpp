@@ -59,7 +59,7 @@ CtlResult CtlProcess::Finish(int limitS) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(limitS);
     pollfd fds[2] = {{out_, POLLIN, 0}, {err_, POLLIN, 0}};
     std::string* texts[2] = {&result.out, &result.err};
-    int open = 2;
+    int open = out_ >= 0 ? 2 : 1;
     while (open > 0) {
         if (std::chrono::steady_clock::now() > deadline)
             kill(pid_, SIGKILL);
@@ -84,6 +84,11 @@ CtlResult CtlProcess::Finish(int limitS) {
     pid_ = -1;
     result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return result;
+}
+
+void CtlProcess::CloseOutput() {
+    close(out_);
+    out_ = -1;
 }
 
 CtlResult RunCtl(const std::vector<std::string>& args, int limitS) {

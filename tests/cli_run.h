@@ -24,6 +24,8 @@ public:
     CtlProcess& operator=(const CtlProcess&) = delete;
 
     void Signal(int signal);
+    // Stops reading its standard output, as a reader that went away (`| head`) does.
+    void CloseOutput();
     // Reads its output until it ends (killing it after `limitS` seconds) and returns the result.
     CtlResult Finish(int limitS = 30);
 

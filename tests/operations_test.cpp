@@ -106,13 +106,21 @@ TEST_F(Operations, RangesAreCheckedAtTheirEdges) {
         EXPECT_TRUE(a.result.done()) << a.step;
 }
 
-// An absent port beats a bad value: the open is the first step of every operation.
+// An absent port beats a bad value: the open is the first step of every operation. A line that is
+// not open makes no exchange, so diagnostics never show a request that was not sent.
 TEST_F(Operations, PortFailureComesFirstWithItsReason) {
     IsolateComPorts();
     const Result result = WithLine(link_, Com1(), [](SensorLine& s) { return s.SetTurns(1, 0); });
     EXPECT_EQ(result.outcome, Outcome::PortFailed);
     EXPECT_EQ(result.opening.error, OpenError::NoDevice);
     EXPECT_FALSE(link_.port);
+    int recorded = 0;
+    SetExchangeObserver([&](const ExchangeRecord&) { ++recorded; });
+    SensorLine absent(link_, Com1());
+    EXPECT_EQ(absent.Zero(1).outcome, Outcome::PortFailed);
+    EXPECT_EQ(absent.ReadMeasurement(1).opening.error, OpenError::NoDevice);
+    SetExchangeObserver(nullptr);
+    EXPECT_EQ(recorded, 0);
 }
 
 // A reply that came too late for the previous reading waits in the queue; the next reading must
