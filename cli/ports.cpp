@@ -103,9 +103,9 @@ PortInfo Describe(int number) {
     info.byId = ById(info.device);
     info.usb = Usb(info.device);
     info.holders = Holders(info.device);
-    // Opening is the one sure test: the lock and the exclusive flag are seen only by trying.
-    PortOpening opening = OpenComPortWithReason(number, 9600);
-    ClosePort(opening.handle);
+    // Taking the port is the one sure test: the lock and the exclusive flag are seen only by
+    // trying. Its line settings are left as they are.
+    const PortOpening opening = ProbePortPath(ComPortPath(number));
     switch (opening.error) {
         case OpenError::None: info.state = "free"; break;
         case OpenError::Busy: info.state = "busy"; break;

@@ -24,8 +24,7 @@ PortInfo Describe(int number) {
         return info;
     }
     info.friendlyName = PortFriendlyName(number);
-    PortOpening opening = OpenComPortWithReason(number, 9600);
-    ClosePort(opening.handle);
+    const PortOpening opening = ProbePortPath(ComPortPath(number));
     switch (opening.error) {
         case OpenError::None: info.state = "free"; break;
         case OpenError::Busy: info.state = "busy"; break;

@@ -64,6 +64,12 @@ PortOpening OpenComPortWithReason(int portNumber, int baudRate);
 // The same open of a device given by its path.
 PortOpening OpenPortPath(const std::string& path, int baudRate);
 
+// Whether the device could be opened now, found by taking it as an open would and letting it go
+// at once, without touching its line settings (to list ports without disturbing them). The same
+// reasons as an open, never RateRefused; the handle in the result is always empty. A real UART's
+// driver may still raise its modem lines while it is open.
+PortOpening ProbePortPath(const std::string& path);
+
 // The system's own words for one of its error codes (errno on POSIX, GetLastError on Windows).
 std::string SystemErrorText(int osError);
 

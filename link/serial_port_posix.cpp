@@ -124,27 +124,27 @@ std::string SystemErrorText(int osError) {
     return std::strerror(osError);
 }
 
-PortOpening OpenPortPath(const std::string& path, int baudRate) {
-    PortOpening opening;
-    opening.path = path;
+namespace {
+
+// Opens the device and takes it as ours would be taken, without touching the line: the lock first
+// (it keeps out every program that locks, root's too), then a tty that another program made
+// exclusive is refused even where root could open it. The descriptor, or -1 with the reason.
+int Claim(PortOpening& opening) {
     auto fail = [&](OpenError error, int osError) {
         opening.error = error;
         opening.osError = osError;
         if (error == OpenError::NoPermission)
-            opening.group = OwningGroup(path);
-        return opening;
+            opening.group = OwningGroup(opening.path);
+        return -1;
     };
     // Non-blocking while opening so that a port waiting for carrier cannot hang us.
-    const int fd = open(path.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
+    const int fd = open(opening.path.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         return fail(ReasonOf(errno), errno);
     if (!isatty(fd)) {
         close(fd);
         return fail(OpenError::NotSerial, ENOTTY);
     }
-    // The lock first: it keeps out every program that locks, root's too. Then a tty that another
-    // program made exclusive is refused even where root could open it. The flag is set last, only
-    // on a port we keep, and cleared on close only by the handle that set it.
     int exclusive = 0;
     if (flock(fd, LOCK_EX | LOCK_NB) != 0 ||
         (ioctl(fd, TIOCGEXCL, &exclusive) == 0 && exclusive != 0)) {
@@ -152,10 +152,33 @@ PortOpening OpenPortPath(const std::string& path, int baudRate) {
         close(fd);
         return fail(OpenError::Busy, exclusive ? EBUSY : error);
     }
+    return fd;
+}
+
+}  // namespace
+
+PortOpening ProbePortPath(const std::string& path) {
+    PortOpening opening;
+    opening.path = path;
+    const int fd = Claim(opening);
+    if (fd >= 0)
+        close(fd);  // and with it the lock
+    return opening;
+}
+
+PortOpening OpenPortPath(const std::string& path, int baudRate) {
+    PortOpening opening;
+    opening.path = path;
+    const int fd = Claim(opening);
+    if (fd < 0)
+        return opening;
+    // The exclusive flag is set last, only on a port we keep, and cleared on close only by the
+    // handle that set it.
     if (!ConfigureLine(fd, baudRate)) {
-        const int error = errno;
+        opening.error = OpenError::RateRefused;
+        opening.osError = errno;
         close(fd);
-        return fail(OpenError::RateRefused, error);
+        return opening;
     }
     const int flags = fcntl(fd, F_GETFL);
     if (flags >= 0)

@@ -173,6 +173,27 @@ std::string SystemErrorText(int osError) {
     return message;
 }
 
+PortOpening ProbePortPath(const std::string& path) {
+    PortOpening opening;
+    opening.path = DevicePath(path);
+    const HANDLE port = CreateFileA(opening.path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                    OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
+    if (port == INVALID_HANDLE_VALUE) {
+        const DWORD error = GetLastError();
+        opening.error = ReasonOf(error);
+        opening.osError = static_cast<int>(error);
+        return opening;
+    }
+    DCB state{};
+    state.DCBlength = sizeof state;
+    if (!GetCommState(port, &state)) {
+        opening.error = OpenError::NotSerial;
+        opening.osError = static_cast<int>(GetLastError());
+    }
+    CloseHandle(port);
+    return opening;
+}
+
 PortOpening OpenPortPath(const std::string& path, int baudRate) {
     PortOpening opening;
     opening.path = DevicePath(path);

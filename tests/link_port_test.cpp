@@ -155,6 +155,27 @@ TEST(OpenComPort, NoPermissionNamesTheGroup) {
     EXPECT_NE(text.find("add yourself to the group " + groupName), std::string::npos) << text;
 }
 
+// Looking whether a port is free leaves its line as it was, and sees the lock of another program.
+TEST(ProbePortPath, LeavesTheLineAlone) {
+    PtyPair pty;
+    termios before{};
+    ASSERT_EQ(tcgetattr(pty.slave, &before), 0);
+    cfsetospeed(&before, B115200);
+    before.c_cflag |= CRTSCTS;
+    ASSERT_EQ(tcsetattr(pty.slave, TCSANOW, &before), 0);
+    ASSERT_EQ(tcgetattr(pty.slave, &before), 0);
+    EXPECT_EQ(ProbePortPath(pty.path).error, OpenError::None);
+    termios after{};
+    ASSERT_EQ(tcgetattr(pty.slave, &after), 0);
+    EXPECT_EQ(cfgetospeed(&after), B115200);
+    EXPECT_EQ(after.c_cflag, before.c_cflag);
+    EXPECT_EQ(after.c_lflag, before.c_lflag);
+    EXPECT_FALSE(ExclusiveFlag(pty.slave));
+    PortHandle held = OpenPortPath(pty.path, 9600).handle;
+    EXPECT_EQ(ProbePortPath(pty.path).error, OpenError::Busy);
+    ClosePort(held);
+}
+
 // Whatever the previous program left, the sensor's line runs without flow control.
 TEST(OpenComPort, ClearsFlowControl) {
     PtyPair pty;
