@@ -9,6 +9,7 @@
 
 #include "commands.h"
 #include "output.h"
+#include "port_names.h"
 
 namespace fs = std::filesystem;
 
@@ -44,14 +45,6 @@ std::string FirstLine(const fs::path& file) {
     std::string line;
     std::getline(in, line);
     return line;
-}
-
-std::string ById(const std::string& device) {
-    std::error_code error;
-    for (const auto& entry : fs::directory_iterator("/dev/serial/by-id", error))
-        if (Canonical(entry.path()) == device)
-            return entry.path().string();
-    return {};
 }
 
 // The kernel's tty device sits below its USB interface, which sits below the USB device that
@@ -95,17 +88,20 @@ std::vector<Holder> Holders(const std::string& device) {
 PortInfo Describe(int number) {
     PortInfo info;
     info.name = "COM" + std::to_string(number);
-    info.device = Canonical(ComPortPath(number));
+    const std::string path = ComPortPath(number);
+    info.device = Canonical(path);
     if (info.device.empty()) {
         info.state = "absent";
         return info;
     }
-    info.byId = ById(info.device);
+    const PortNameSources sources;
+    if (const std::string name = ByIdName(info.device, sources); !name.empty())
+        info.byId = (fs::path(sources.deviceDir) / "serial" / "by-id" / name).string();
     info.usb = Usb(info.device);
     info.holders = Holders(info.device);
     // Taking the port is the one sure test: the lock and the exclusive flag are seen only by
     // trying. Its line settings are left as they are.
-    const PortOpening opening = ProbePortPath(ComPortPath(number));
+    const PortOpening opening = ProbePortPath(path);
     switch (opening.error) {
         case OpenError::None: info.state = "free"; break;
         case OpenError::Busy: info.state = "busy"; break;

@@ -35,3 +35,6 @@ std::string ResolveComPort(int portNumber, const PortNameSources& sources);
 
 // PortFriendlyName with the sources given: the link in deviceDir/serial/by-id to COMn's device.
 std::string PortFriendlyName(int portNumber, const PortNameSources& sources);
+
+// The name of the link in deviceDir/serial/by-id that leads to this device, or "".
+std::string ByIdName(const std::string& device, const PortNameSources& sources);

@@ -98,7 +98,10 @@ std::string PortFriendlyName(int portNumber) {
 }
 
 std::string PortFriendlyName(int portNumber, const PortNameSources& sources) {
-    const std::string device = ResolveComPort(portNumber, sources);
+    return ByIdName(ResolveComPort(portNumber, sources), sources);
+}
+
+std::string ByIdName(const std::string& device, const PortNameSources& sources) {
     std::error_code error;
     const fs::path target = fs::canonical(device, error);
     if (device.empty() || error)
