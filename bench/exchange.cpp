@@ -30,12 +30,13 @@ int main() {
         ScopedComPort com(1, sim.ptyPath());
         std::vector<double> ours, theirs;
         int ourFailures = 0, theirFailures = 0;
+        LinkState link;
         for (int i = 0; i < kReads; ++i) {
-            g_link.port = OpenComPort(1, baud);
+            link.port = OpenComPort(1, baud);
             auto start = BenchClock::now();
-            ourFailures += TransactRow(READ_MEASUREMENT, 1) != 1;
+            ourFailures += !TransactRowOn(link, READ_MEASUREMENT, 1, 1).accepted();
             ours.push_back(MsBetween(start, BenchClock::now()));
-            ClosePort(g_link.port);
+            ClosePort(link.port);
 
             modbus_t* peer = modbus_new_rtu(sim.ptyPath().c_str(), baud, 'N', 8, 1);
             modbus_set_slave(peer, 1);

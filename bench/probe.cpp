@@ -21,13 +21,14 @@ void SilentProbes() {
     SimProcess sim({"--silent"});
     ScopedComPort com(1, sim.ptyPath());
     std::vector<double> costs;
+    LinkState link;
     const double cpuBefore = CpuSeconds();
     const auto start = BenchClock::now();
     for (int i = 0; i < kProbes; ++i) {
         const auto probeStart = BenchClock::now();
-        g_link.port = OpenComPort(1, 9600);
-        TransactRow(SEARCH_PROBE, 1);
-        ClosePort(g_link.port);
+        link.port = OpenComPort(1, 9600);
+        TransactRowOn(link, SEARCH_PROBE, 1, SEARCH_PROBE.value);
+        ClosePort(link.port);
         costs.push_back(MsBetween(probeStart, BenchClock::now()));
     }
     const double wallS = MsBetween(start, BenchClock::now()) / 1000;

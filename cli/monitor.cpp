@@ -98,30 +98,48 @@ bool PrintReading(const CliOptions& o, const std::string& port, const Reading& r
     return true;
 }
 
-// One reading, or the reason there is none. A hung-up line is closed and opened again at the
-// following readings, until the device is back.
-Reading TakeReading(const CliOptions& o, SensorLine& sensor, const std::string& label) {
-    if (!sensor.open()) {
-        if (!sensor.Reopen()) {
+// One reading, or the reason there is none. Whether the line is usable is the line's to judge
+// (SensorLine::Recover); here it is only worded: one message when the line goes, one when it is
+// back, and "hung up" for every reading in between.
+class Reader {
+public:
+    Reader(const CliOptions& o, SensorLine& sensor, std::string label)
+        : o_(o), sensor_(sensor), label_(std::move(label)) {}
+
+    Reading Take() {
+        if (sensor_.Recover() == LineHealth::Down) {
             // Absent while unplugged; busy or forbidden says so.
-            const OpenError why = sensor.opening().error;
-            return Reading{
-                std::chrono::system_clock::now(), false, 0,
-                why == OpenError::NoDevice ? kHungUp : DescribeOpenError(sensor.opening())};
+            const bool absent = sensor_.opening().error == OpenError::NoDevice;
+            return Down(std::chrono::system_clock::now(),
+                        absent ? kHungUp : DescribeOpenError(sensor_.opening()));
         }
-        PrintError(label + ": open again");
+        if (down_) {
+            PrintError(label_ + ": open again");
+            down_ = false;
+        }
+        const Result result = sensor_.ReadMeasurement(o_.address);
+        if (result.done())
+            return Reading{result.exchange.time, true, result.word, ""};
+        // A reading the line hung up under says so at once, not one period later.
+        if (sensor_.Recover() != LineHealth::Healthy)
+            return Down(result.exchange.time, kHungUp);
+        return Reading{result.exchange.time, false, 0, DescribeCause(result.exchange)};
     }
-    const Result result = sensor.ReadMeasurement(o.address);
-    if (result.done())
-        return Reading{result.exchange.time, true, result.word, ""};
-    if (LineHungUp(sensor.link().port)) {
-        sensor.Close();
-        PrintError(label + ": the line hung up; trying to open it again every " +
-                   std::to_string(o.monitor.periodMs) + " ms");
-        return Reading{result.exchange.time, false, 0, kHungUp};
+
+private:
+    Reading Down(std::chrono::system_clock::time_point time, std::string cause) {
+        if (!down_)
+            PrintError(label_ + ": the line hung up; trying to open it again every " +
+                       std::to_string(o_.monitor.periodMs) + " ms");
+        down_ = true;
+        return Reading{time, false, 0, std::move(cause)};
     }
-    return Reading{result.exchange.time, false, 0, DescribeCause(result.exchange)};
-}
+
+    const CliOptions& o_;
+    SensorLine& sensor_;
+    const std::string label_;
+    bool down_ = false;
+};
 
 }  // namespace
 
@@ -134,7 +152,7 @@ int RunMonitor(const CliOptions& o) {
     if (!sensor.open())
         return ReportPortFailure(o.line, sensor.opening());
     const std::string port = PortLabel(o.line);
-    const std::string label = link.portLabel;
+    Reader reader(o, sensor, link.portLabel);
     if (o.monitor.format == Format::Csv)
         PrintLine("time,port,baud,address,ok,current_a,cause");
 
@@ -142,7 +160,7 @@ int RunMonitor(const CliOptions& o) {
     const auto period = std::chrono::milliseconds(o.monitor.periodMs);
     auto next = Clock::now();
     for (long n = 1;; ++n) {
-        const Reading reading = TakeReading(o, sensor, label);
+        const Reading reading = reader.Take();
         summary.Add(reading);
         if (!PrintReading(o, port, reading) || n == o.monitor.count)
             break;

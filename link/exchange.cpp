@@ -57,8 +57,6 @@ void Report(const ExchangeRecord& record) {
 
 }  // namespace
 
-LinkState g_link;
-
 uint16_t Crc16(const uint8_t* bytes, int length) {
     uint8_t hi = 0xFF;
     uint8_t lo = 0xFF;
@@ -147,10 +145,6 @@ ExchangeRecord TransactOn(LinkState& link, int address, int function, int reg, i
         link.lastReadWord = reply[3] << 8 | reply[4];
     Report(record);
     return record;
-}
-
-int Transact(int address, int function, int reg, int value, int replyLength, int budgetMs) {
-    return TransactOn(g_link, address, function, reg, value, replyLength, budgetMs).accepted();
 }
 
 void SetExchangeObserver(ExchangeObserver observer) {

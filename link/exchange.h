@@ -68,9 +68,6 @@ std::string DescribeCause(const ExchangeRecord& record);
 ExchangeRecord TransactOn(LinkState& link, int address, int function, int reg, int value,
                           int replyLength, int budgetMs, int firstByteMs = 0);
 
-// The window's exchange, on g_link: 1 when the reply is accepted, 0 otherwise.
-int Transact(int address, int function, int reg, int value, int replyLength, int budgetMs);
-
 using ExchangeObserver = std::function<void(const ExchangeRecord&)>;
 
 // Every following exchange, on any thread, is reported to the observer (null: none, the default,

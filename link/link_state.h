@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The state of one exchange link: the port open for it and the last word read through it. Each
-// caller that talks to a sensor holds one and hands it to the exchange, so that two exchanges on
-// two ports cannot collide. The window keeps its one link in g_link.
+// user of a line (the window, its search worker, tessalyctl, a test) owns one and hands it to the
+// exchange, so that two exchanges on two ports, or on two threads, never share a handle.
 #pragma once
 
 #include <string>
@@ -16,6 +16,3 @@ struct LinkState {
     std::string portLabel;
     int baud = 0;
 };
-
-// The window's link: every exchange of Transact without a link argument goes through it.
-extern LinkState g_link;

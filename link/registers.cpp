@@ -5,14 +5,6 @@
 
 #include "link_state.h"
 
-int TransactRow(const RegisterRow& row, int address) {
-    return TransactRow(row, address, row.value);
-}
-
-int TransactRow(const RegisterRow& row, int address, int value) {
-    return TransactRowOn(g_link, row, address, value).accepted();
-}
-
 ExchangeRecord TransactRowOn(LinkState& link, const RegisterRow& row, int address, int value) {
     return TransactOn(link, address, row.function, row.reg, value, REPLY_LENGTH, row.budgetMs);
 }

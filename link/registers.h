@@ -57,11 +57,8 @@ inline constexpr RegisterRow ZERO{FUNCTION_WRITE, REGISTER_ZERO, 0, LONG_WAIT_MS
 inline constexpr RegisterRow CALIBRATE{FUNCTION_WRITE, REGISTER_CALIBRATE, CALIBRATION_WORD,
                                        LONG_WAIT_MS};
 
-// Runs a row against `address` on g_link with the row's own value; 1 when accepted.
-int TransactRow(const RegisterRow& row, int address);
-// Runs a write row on g_link with the value the operator gave; 1 when accepted.
-int TransactRow(const RegisterRow& row, int address, int value);
-// Runs a row on a link of the caller's.
+// Runs a row on the caller's link, with the row's own value for a read or the operator's for a
+// write.
 ExchangeRecord TransactRowOn(LinkState& link, const RegisterRow& row, int address, int value);
 
 // The measurement word is sign and magnitude in tenths: 0x8005 is -0.5, 0x8000 is 0.0.

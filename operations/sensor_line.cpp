@@ -45,10 +45,12 @@ void SensorLine::Close() {
     ClosePort(link_.port);
 }
 
-bool SensorLine::Reopen() {
+LineHealth SensorLine::Recover() {
+    if (open() && !LineHungUp(link_.port))
+        return LineHealth::Healthy;
     Close();
     Open();
-    return open();
+    return open() ? LineHealth::Reopened : LineHealth::Down;
 }
 
 // Every exchange starts on an empty line: a late reply to an earlier request, or the trailing byte

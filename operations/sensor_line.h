@@ -39,9 +39,17 @@ struct Result {
     bool done() const { return outcome == Outcome::Done; }
 };
 
+// What a line held open for a run of readings (the window's acquisition, tessalyctl monitor) is
+// like before the next reading.
+enum class LineHealth {
+    Healthy,   // open and usable
+    Reopened,  // it had hung up or was closed, and the same port opened again
+    Down,      // it had hung up or was closed, and the port cannot be opened now
+};
+
 // A line open to the sensor for the life of the object: opened at construction (check open()),
-// closed at destruction, in every path. The port is held in the LinkState it is given, so the
-// window's operations keep using g_link while tessalyctl and tests use links of their own.
+// closed at destruction, in every path. The port is held in the LinkState it is given: the
+// caller's own.
 class SensorLine {
 public:
     SensorLine(LinkState& link, const LineSettings& line);
@@ -66,9 +74,10 @@ public:
     Result Zero(int address);
     Result Calibrate(int address);
 
-    // The line hung up (adapter pulled, peer gone): close the dead handle and open the same port
-    // at the same rate again. True when it is open again.
-    bool Reopen();
+    // A pulled adapter leaves a hung-up line that no later read can use, and while it is away the
+    // port cannot be opened: a line that hung up (or was closed) is closed and the same COMn opened
+    // again at the same rate, so that a run of readings resumes by itself once the device is back.
+    LineHealth Recover();
     void Close();
 
 private:

@@ -20,36 +20,37 @@ protected:
         options.insert(options.end(), {"--address", "1", "--current", "12.3"});
         sim_ = std::make_unique<SimProcess>(options);
         com_ = std::make_unique<ScopedComPort>(1, sim_->ptyPath());
-        g_link.port = OpenComPort(1, 9600);
-        ASSERT_TRUE(g_link.port);
-        g_link.lastReadWord = 777;
+        link_.port = OpenComPort(1, 9600);
+        ASSERT_TRUE(link_.port);
+        link_.lastReadWord = 777;
     }
     void TearDown() override {
-        ClosePort(g_link.port);
+        ClosePort(link_.port);
         com_.reset();
         sim_.reset();
     }
 
+    LinkState link_;
     std::unique_ptr<SimProcess> sim_;
     std::unique_ptr<ScopedComPort> com_;
 };
 
 TEST_F(TransactTest, SevenByteWriteReplyIsAcceptedAndLeavesTheWord) {
     Start({});
-    EXPECT_EQ(TransactRow(WRITE_TURNS, 1, 10), 1);
-    EXPECT_EQ(g_link.lastReadWord, 777);
-    EXPECT_EQ(TransactRow(READ_TURNS, 1), 1);
-    EXPECT_EQ(g_link.lastReadWord, 10);
+    EXPECT_TRUE(TransactRowOn(link_, WRITE_TURNS, 1, 10).accepted());
+    EXPECT_EQ(link_.lastReadWord, 777);
+    EXPECT_TRUE(TransactRowOn(link_, READ_TURNS, 1, READ_TURNS.value).accepted());
+    EXPECT_EQ(link_.lastReadWord, 10);
 }
 
 TEST_F(TransactTest, AReplyFromAnotherAddressIsStillAccepted) {
     Start({"--other-address"});
     const ExchangeRecord record =
-        TransactOn(g_link, 1, FUNCTION_READ, 0, 1, REPLY_LENGTH, SHORT_WAIT_MS);
+        TransactOn(link_, 1, FUNCTION_READ, 0, 1, REPLY_LENGTH, SHORT_WAIT_MS);
     EXPECT_EQ(record.cause, ExchangeCause::OtherSender);
     EXPECT_TRUE(record.accepted());
     EXPECT_EQ(record.reply[0], 2);
-    EXPECT_EQ(g_link.lastReadWord, 123);
+    EXPECT_EQ(link_.lastReadWord, 123);
 }
 
 // Every fault of the sensor gives its own cause; the word is left alone.
@@ -69,12 +70,12 @@ TEST_F(TransactTest, EachReplyFaultHasItsCause) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.fault);
         Start({c.fault});
-        const ExchangeRecord record = TransactOn(g_link, 1, c.row.function, c.row.reg, c.row.value,
+        const ExchangeRecord record = TransactOn(link_, 1, c.row.function, c.row.reg, c.row.value,
                                                  REPLY_LENGTH, SHORT_WAIT_MS);
         EXPECT_EQ(record.cause, c.cause) << DescribeCause(record);
         EXPECT_FALSE(record.accepted());
         EXPECT_EQ(static_cast<size_t>(record.queued), c.bytes);
-        EXPECT_EQ(g_link.lastReadWord, 777);
+        EXPECT_EQ(link_.lastReadWord, 777);
         TearDown();
     }
 }
@@ -83,37 +84,37 @@ TEST_F(TransactTest, SilenceCostsTheBudget) {
     Start({"--silent"});
     for (int budget : {SHORT_WAIT_MS, LONG_WAIT_MS}) {
         const auto start = Clock::now();
-        EXPECT_EQ(Transact(1, FUNCTION_READ, 0, 1, REPLY_LENGTH, budget), 0);
+        EXPECT_FALSE(TransactOn(link_, 1, FUNCTION_READ, 0, 1, REPLY_LENGTH, budget).accepted());
         const double ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
         EXPECT_GE(ms, budget);
         EXPECT_LT(ms, budget + 30) << "no read time-out on top of a short wait, budget " << budget;
     }
-    EXPECT_EQ(g_link.lastReadWord, 777);
+    EXPECT_EQ(link_.lastReadWord, 777);
 }
 
 // A reply whose first byte is overdue ends the wait early; one that has begun gets the budget.
 TEST_F(TransactTest, AnOverdueFirstByteEndsTheWait) {
     Start({"--silent"});
     auto start = Clock::now();
-    EXPECT_FALSE(TransactOn(g_link, 1, FUNCTION_READ, 0, 1, REPLY_LENGTH, 500, 60).accepted());
+    EXPECT_FALSE(TransactOn(link_, 1, FUNCTION_READ, 0, 1, REPLY_LENGTH, 500, 60).accepted());
     const double ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
     EXPECT_GE(ms, 60);
     EXPECT_LT(ms, 400);
     TearDown();
     Start({"--wire-timing", "--baud", "1200", "--turnaround-ms", "20"});
-    ClosePort(g_link.port);
-    g_link.port = OpenComPort(1, 1200);
+    ClosePort(link_.port);
+    link_.port = OpenComPort(1, 1200);
     // At 1200 baud the reply's first byte comes 95 ms after the request is written, its last
     // 145 ms after: within 100 ms and 200 ms.
-    EXPECT_TRUE(TransactOn(g_link, 1, FUNCTION_READ, 0, 1, REPLY_LENGTH, 200, 100).accepted());
+    EXPECT_TRUE(TransactOn(link_, 1, FUNCTION_READ, 0, 1, REPLY_LENGTH, 200, 100).accepted());
 }
 
 TEST_F(TransactTest, ObserverSeesEachExchange) {
     Start({"--bad-crc"});
     std::vector<ExchangeRecord> seen;
     SetExchangeObserver([&](const ExchangeRecord& r) { seen.push_back(r); });
-    Transact(1, FUNCTION_READ, 0, 1, REPLY_LENGTH, SHORT_WAIT_MS);
-    Transact(9, FUNCTION_READ, 0, 1, REPLY_LENGTH, 50);
+    TransactOn(link_, 1, FUNCTION_READ, 0, 1, REPLY_LENGTH, SHORT_WAIT_MS);
+    TransactOn(link_, 9, FUNCTION_READ, 0, 1, REPLY_LENGTH, 50);
     SetExchangeObserver(nullptr);
     ASSERT_EQ(seen.size(), 2u);
     EXPECT_EQ(seen[0].cause, ExchangeCause::BadCheck);

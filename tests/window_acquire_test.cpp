@@ -15,7 +15,7 @@
 #include "support/sim_process.h"
 #include "support/window_support.h"
 #include "text_number.h"
-#include "window_timer.h"
+#include "window_timers.h"
 
 namespace {
 
@@ -53,7 +53,7 @@ private Q_SLOTS:
         QCOMPARE(TextOf(dialog, IDC_FAIL_COUNT), U("0"));
         QCOMPARE(TextOf(dialog, IDC_ACQUIRE), U("采集"));
         QVERIFY(dialog.GetDlgItem(IDC_CALIBRATE)->isEnabled());
-        QVERIFY(!g_link.port);
+        QVERIFY(!dialog.link().port);
 
         Click(dialog, IDC_ACQUIRE);
         QCOMPARE(TextOf(dialog, IDC_OK_COUNT), U("0"));
@@ -185,7 +185,7 @@ private Q_SLOTS:
         Click(dialog, IDC_ACQUIRE);
         QTRY_VERIFY(TextOf(dialog, IDC_OK_COUNT).toInt() >= 1);
         dialog.reject();
-        QVERIFY(!g_link.port);
+        QVERIFY(!dialog.link().port);
         const size_t requests = sim.LogLines().size();
         QTest::qWait(700);
         QCOMPARE(sim.LogLines().size(), requests);  // no tick after the window closed

@@ -106,7 +106,7 @@ private Q_SLOTS:
         Click(b.dialog, button);
         QCOMPARE(messages.texts, QStringList{message});
         QCOMPARE(Requests(b.sim), request.isEmpty() ? QStringList{} : QStringList{request});
-        QVERIFY2(!g_link.port, "the port is closed after the message");
+        QVERIFY2(!b.dialog.link().port, "the port is closed after the message");
     }
 
     void successChangesTheBoxes() {

@@ -110,11 +110,46 @@ private Q_SLOTS:
                 expected << QStringLiteral("%1@%2").arg(address).arg(baud);
         expected << U("3@1200") << U("3@2400") << U("3@4800");
         QCOMPARE(Probes(sim), expected);
+        QTRY_VERIFY(!dialog.SearchWorkerRunning());
         for (int id : kPortControls)
             QVERIFY(dialog.GetDlgItem(id)->isEnabled());
         QVERIFY(dialog.GetDlgItem(IDC_ZERO)->isEnabled());
         QVERIFY2(!dialog.GetDlgItem(IDC_CALIBRATE)->isEnabled(), "no acquisition has run yet");
         QCOMPARE(dialog.linkState().searchRunning.load(), 1);
+    }
+
+    // When the find is shown the worker is still letting go of its port: 采集 stays locked until
+    // it has, so a click in that moment cannot open a port the worker then closes (and, under
+    // ThreadSanitizer, the window and the worker share no link).
+    void acquireRightAfterAFind() {
+        SimProcess sim({"--address", "0", "--baud", "1200"});
+        ScopedComPort com(1, sim.ptyPath());
+        CSensorDlg dialog;
+        SetRange(dialog, "0", "0");
+        CheckRates(dialog, {IDC_SCAN_1200});
+        SetText(dialog, IDC_PERIOD, "20");
+        auto* acquire = Item<QPushButton>(dialog, IDC_ACQUIRE);
+        int openToAClickWhileEnding = 0;
+        SetMessageBoxHook([&](const QString&) {
+            QMetaObject::invokeMethod(
+                &dialog,
+                [&] {
+                    openToAClickWhileEnding += acquire->isEnabled() && dialog.SearchWorkerRunning();
+                    acquire->click();
+                },
+                Qt::QueuedConnection);
+        });
+        for (int round = 0; round < 3; ++round) {
+            ClickSearch(dialog);
+            QTRY_VERIFY(!dialog.SearchWorkerRunning());
+            if (TextOf(dialog, IDC_ACQUIRE) == U("采集"))
+                acquire->click();
+            QTRY_VERIFY(TextOf(dialog, IDC_OK_COUNT).toInt() >= 2);
+            acquire->click();
+            QCOMPARE(TextOf(dialog, IDC_FAIL_COUNT), U("0"));
+        }
+        SetMessageBoxHook(nullptr);
+        QCOMPARE(openToAClickWhileEnding, 0);
     }
 
     void progressShowsEachProbe() {
@@ -193,7 +228,9 @@ private Q_SLOTS:
         dialog.reject();
         QVERIFY(clock.elapsed() < 1000);
         QVERIFY(!dialog.SearchWorkerRunning());
-        QVERIFY(!g_link.port);
+        PortHandle again = OpenComPort(1, 9600);
+        QVERIFY2(again, "the worker let go of the port");
+        ClosePort(again);
         QTest::qWait(100);
         QVERIFY(messages.texts.isEmpty());
         QCOMPARE(sim.LogLines().size(), size_t(2));

@@ -4,13 +4,11 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QContextMenuEvent>
-#include <QCoreApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
-#include <QTimerEvent>
 
 #include "about_dlg.h"
 #include "dialog_builder.h"
@@ -18,7 +16,6 @@
 #include "port_names.h"
 #include "resource.h"
 #include "texts.h"
-#include "window_timer.h"
 
 CSensorDlg::CSensorDlg(QWidget* parent) : QDialog(parent), m_hIcon(MainIcon()) {
     // Fixed size, caption and close box only: no minimize, maximize or sizing border.
@@ -206,6 +203,10 @@ void CSensorDlg::OnSysCommand(unsigned value, intptr_t) {
 // X11 gives a program no say in the window manager's menu, so the About entry lives in the
 // window's own context menu, beneath the diagnostics tool windows.
 void CSensorDlg::contextMenuEvent(QContextMenuEvent* event) {
+    timers_.OutsideTick([this, at = event->globalPos()] { ShowContextMenu(at); });
+}
+
+void CSensorDlg::ShowContextMenu(QPoint globalPos) {
     QMenu menu(this);
     connect(menu.addAction(ResText(kTrafficLogMenu)), &QAction::triggered, this,
             &CSensorDlg::OnTrafficLog);
@@ -217,7 +218,7 @@ void CSensorDlg::contextMenuEvent(QContextMenuEvent* event) {
         connect(menu.addAction(about), &QAction::triggered, this,
                 [this] { OnSysCommand(IDM_ABOUTBOX, 0); });
     }
-    menu.exec(event->globalPos());
+    menu.exec(globalPos);
 }
 
 // The dialog keeps Win32's keys: Esc closes; Enter clicks a focused push button and otherwise
@@ -246,34 +247,7 @@ void CSensorDlg::done(int result) {
     QDialog::done(result);
 }
 
-void CSensorDlg::SetTimer(int timerId, int periodMs) {
-    KillTimer(timerId);
-    timers_[timerId] = startTimer(Win32TimerPeriod(periodMs), Qt::PreciseTimer);
-}
-
-void CSensorDlg::KillTimer(int timerId) {
-    if (auto it = timers_.find(timerId); it != timers_.end()) {
-        killTimer(it->second);
-        timers_.erase(it);
-    }
-}
-
-// A window timer's tick comes only when no other input waits, so what the operator did during the
-// previous tick (a stop, a close) is handled before the next one: a tick against a silent sensor
-// blocks for seconds, and an overdue timer must not run a second one first. Qt's own loop may
-// serve the overdue timer first, so pending input is handled here, and the tick runs only if its
-// timer survived it.
 void CSensorDlg::timerEvent(QTimerEvent* event) {
-    const auto timer = std::find_if(timers_.begin(), timers_.end(), [&](const auto& entry) {
-        return entry.second == event->timerId();
-    });
-    if (timer == timers_.end()) {
+    if (!timers_.Dispatch(event))
         QDialog::timerEvent(event);
-        return;
-    }
-    const auto [windowId, qtId] = *timer;
-    QCoreApplication::processEvents(QEventLoop::X11ExcludeTimers);
-    const auto still = timers_.find(windowId);
-    if (still != timers_.end() && still->second == qtId)
-        OnTimer(windowId);
 }

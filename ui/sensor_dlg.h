@@ -8,14 +8,13 @@
 #include <QDialog>
 #include <QIcon>
 #include <cstdint>
-#include <map>
-#include <optional>
-#include <thread>
 #include <vector>
 
+#include "acquisition.h"
+#include "search_worker.h"
 #include "sensor_line.h"
 #include "window_link_state.h"
-#include "window_thread_call.h"
+#include "window_timers.h"
 
 class CCurrentTrendDlg;
 class CTrafficLogDlg;
@@ -24,8 +23,6 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
-
-inline constexpr int ACQUIRE_TIMER_ID = 1;
 
 // A UTF-8 text from the resources as a QString.
 inline QString ResText(const char* utf8) {
@@ -67,8 +64,11 @@ public:
     void OnCurrentTrend();
 
     // True while a search worker thread exists (it may be finishing a stopped search).
-    bool SearchWorkerRunning() const { return searchWorker_.joinable(); }
+    bool SearchWorkerRunning() const { return searchWorker_.running(); }
     const WindowLinkState& linkState() const { return state_; }
+    // The link of the window's own operations (acquisition and commands); the search worker has
+    // its own.
+    const LinkState& link() const { return link_; }
 
 protected:
     void done(int result) override;
@@ -82,15 +82,16 @@ private:
     void BindControls();
     void ConnectMessageMap();
     void RefreshPortTooltips();
-    void SetTimer(int timerId, int periodMs);
-    void KillTimer(int timerId);
+    void ShowContextMenu(QPoint globalPos);
     void MoveFocusInGroup(QWidget* from, bool forward);
 
-    // Search worker plumbing (sensor_dlg_search.cpp).
+    // Search worker plumbing (sensor_dlg_search.cpp). The worker's result: 0 stopped, 1 found,
+    // 2 exhausted, or kSearchPortFailed.
+    static constexpr int kSearchPortFailed = 3;
     static int SearchThreadProc(CSensorDlg* window);
     // WM_SEARCH_PROGRESS: runs OnSearchProgress on the window's thread; the worker waits for it.
     void NotifySearchProgress();
-    void OnSearchWorkerEnded(unsigned generation);
+    void OnSearchWorkerEnded(int result);
     void LockForSearch();
     void UnlockAfterSearch();
     void EndSearchWorker();
@@ -136,17 +137,16 @@ private:
     QIcon m_hIcon;
 
     std::vector<QWidget*> controls_;
-    std::map<int, int> timers_;  // window timer id -> Qt timer id
     WindowLinkState state_;
-    std::optional<SensorLine> acquisition_;  // the line held open while acquisition runs
+    LinkState link_;
+    WindowTimers timers_{this, [this](int timerId) { OnTimer(timerId); }};
+    Acquisition acquisition_{timers_};
 
     // Search state kept on the window's thread.
-    std::thread searchWorker_;
-    unsigned searchGeneration_ = 0;
+    SearchWorker searchWorker_{this};
     bool searchLocked_ = false;    // the port-using controls are locked for a search
     bool zeroWasEnabled_ = false;  // zero and calibrate as they were before the search
     bool calibrateWasEnabled_ = false;
-    WindowThreadCall searchCall_{this};
 
     // The diagnostics tool windows, children of this window once opened.
     CTrafficLogDlg* trafficLog_ = nullptr;

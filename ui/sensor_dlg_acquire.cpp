@@ -15,15 +15,13 @@
 void CSensorDlg::OnClickedAcquire() {
     // The caption alone says whether acquisition runs.
     if (m_acquire->text() != ResText(kAcquireCaption)) {
-        KillTimer(ACQUIRE_TIMER_ID);
-        acquisition_.reset();
+        acquisition_.Stop();
         SetAcquireControls(true);
         m_acquire->setText(ResText(kAcquireCaption));
         return;
     }
-    acquisition_.emplace(g_link, SelectedLine());
-    if (!LineOpened(*acquisition_)) {
-        acquisition_.reset();
+    if (!acquisition_.Open(link_, SelectedLine())) {
+        AfxMessageBox(ResText(kOpenFailed));
         return;
     }
     state_.okCount = 0;
@@ -33,20 +31,14 @@ void CSensorDlg::OnClickedAcquire() {
     m_acquire->setText(ResText(kStopCaption));
     const int period = Atoi(m_period->text());
     SetAcquireControls(false);
-    SetTimer(ACQUIRE_TIMER_ID, period);
+    acquisition_.StartTicks(period);
 }
 
 void CSensorDlg::OnTimer(int) {
-    if (!acquisition_)
+    if (!acquisition_.running())
         return;
-    // A pulled adapter leaves a hung-up line that no later read can use, and while it is away
-    // the port cannot be opened: open the same COMn again at the same rate before reading, so
-    // that acquisition resumes by itself once the adapter is back. Meanwhile the read fails.
-    if (!acquisition_->open() || LineHungUp(acquisition_->link().port))
-        acquisition_->Reopen();
-    // Read afresh every tick, so a changed address takes effect at once; the line is purged
-    // before the request so that a late reply to the previous tick is not taken for this one.
-    const Result reading = acquisition_->ReadMeasurement(ValueToSend(m_address->text()));
+    // Read afresh every tick, so a changed address takes effect at once.
+    const Result reading = acquisition_.Read(ValueToSend(m_address->text()));
     if (reading.done()) {
         m_okCount->setText(QString::number(++state_.okCount));
         m_current->setText(QString::fromStdString(MeasurementText(reading.word)));

@@ -36,7 +36,7 @@ void CSensorDlg::ReportCommand(const Result& result, const char* done, const cha
 }
 
 void CSensorDlg::OnClickedSetAddress() {
-    SensorLine sensor(g_link, SelectedLine());
+    SensorLine sensor(link_, SelectedLine());
     if (!LineOpened(sensor))
         return;
     const Result result =
@@ -47,7 +47,7 @@ void CSensorDlg::OnClickedSetAddress() {
 }
 
 void CSensorDlg::OnClickedSetBaud() {
-    SensorLine sensor(g_link, SelectedLine());
+    SensorLine sensor(link_, SelectedLine());
     if (!LineOpened(sensor))
         return;
     const Result result =
@@ -58,7 +58,7 @@ void CSensorDlg::OnClickedSetBaud() {
 }
 
 void CSensorDlg::OnClickedSetTurns() {
-    SensorLine sensor(g_link, SelectedLine());
+    SensorLine sensor(link_, SelectedLine());
     if (!LineOpened(sensor))
         return;
     ReportCommand(sensor.SetTurns(ValueToSend(m_address->text()), ValueToSend(m_turns->text())),
@@ -66,7 +66,7 @@ void CSensorDlg::OnClickedSetTurns() {
 }
 
 void CSensorDlg::OnClickedReadTurns() {
-    SensorLine sensor(g_link, SelectedLine());
+    SensorLine sensor(link_, SelectedLine());
     if (!LineOpened(sensor))
         return;
     const Result result = sensor.ReadTurns(ValueToSend(m_address->text()));
@@ -77,14 +77,14 @@ void CSensorDlg::OnClickedReadTurns() {
 }
 
 void CSensorDlg::OnClickedZero() {
-    SensorLine sensor(g_link, SelectedLine());
+    SensorLine sensor(link_, SelectedLine());
     if (LineOpened(sensor))
         ReportCommand(sensor.Zero(ValueToSend(m_address->text())), kZeroDone, kZeroFailed,
                       kZeroFailed);
 }
 
 void CSensorDlg::OnClickedCalibrate() {
-    SensorLine sensor(g_link, SelectedLine());
+    SensorLine sensor(link_, SelectedLine());
     if (LineOpened(sensor))
         ReportCommand(sensor.Calibrate(ValueToSend(m_address->text())), kCalibrateDone,
                       kCalibrateFailed, kCalibrateFailed);

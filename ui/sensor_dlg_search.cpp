@@ -16,9 +16,6 @@
 
 void CSensorDlg::OnClickedSearch() {
     if (m_search->text() == ResText(kSearchCaption)) {
-        // A worker that has just found or exhausted is at its very end; let it finish first.
-        if (searchWorker_.joinable())
-            searchWorker_.join();
         state_.scan1200 = m_scan1200->isChecked() ? 1 : 0;
         state_.scan2400 = m_scan2400->isChecked() ? 1 : 0;
         state_.scan4800 = m_scan4800->isChecked() ? 1 : 0;
@@ -35,14 +32,8 @@ void CSensorDlg::OnClickedSearch() {
         m_search->setText(ResText(kStopCaption));
         SetSearchControls(false);
         LockForSearch();
-        searchCall_.Open();
-        const unsigned generation = ++searchGeneration_;
-        searchWorker_ = std::thread([this, generation] {
-            SearchThreadProc(this);
-            QMetaObject::invokeMethod(
-                this, [this, generation] { OnSearchWorkerEnded(generation); },
-                Qt::QueuedConnection);
-        });
+        searchWorker_.Start([this] { return SearchThreadProc(this); },
+                            [this](int result) { OnSearchWorkerEnded(result); });
         return;
     }
     // Stop. The operator sees it at once; the port controls come back once the worker has
@@ -70,8 +61,10 @@ int CSensorDlg::SearchThreadProc(CSensorDlg* window) {
             plan.rates.push_back(SEARCH_RATES[i]);
     plan.first = state.scanFrom;
     plan.last = state.scanTo;
+    // The worker's own link: the window's may be in use the moment the search ends.
+    LinkState link;
     const SearchResult result = Search(
-        g_link, plan, [&] { return state.searchRunning == 0; },
+        link, plan, [&] { return state.searchRunning == 0; },
         [&](const Probe& probe) {
             state.probeBaud = probe.baud;
             state.probeAddress = probe.address;
@@ -82,8 +75,8 @@ int CSensorDlg::SearchThreadProc(CSensorDlg* window) {
         case SearchEnd::Stopped: return 0;
         case SearchEnd::Found: return 1;
         case SearchEnd::PortFailed:
-            window->searchCall_.Call([] { AfxMessageBox(ResText(kWorkerOpenFailed)); });
-            return 3;
+            window->searchWorker_.Call([] { AfxMessageBox(ResText(kWorkerOpenFailed)); });
+            return kSearchPortFailed;
         case SearchEnd::Exhausted: break;
     }
     state.searchOutcome = Exhausted;
@@ -92,7 +85,7 @@ int CSensorDlg::SearchThreadProc(CSensorDlg* window) {
 }
 
 void CSensorDlg::NotifySearchProgress() {
-    searchCall_.Call([this] { OnSearchProgress(0, 0); });
+    searchWorker_.Call([this] { OnSearchProgress(0, 0); });
 }
 
 long CSensorDlg::OnSearchProgress(uintptr_t, intptr_t) {
@@ -106,26 +99,24 @@ long CSensorDlg::OnSearchProgress(uintptr_t, intptr_t) {
             m_baud->setCurrentIndex(index);
         m_address->setText(QString::number(state_.probeAddress));
         m_search->setText(ResText(kSearchCaption));
-        UnlockAfterSearch();
+        m_search->setEnabled(false);  // until the worker has ended
     }
     if (state_.searchOutcome == Exhausted) {
         AfxMessageBox(ResText(kSearchFailedBox));
         m_searchResult->setText(ResText(kSearchFailedResult));
         m_search->setText(ResText(kSearchCaption));
-        UnlockAfterSearch();
+        m_search->setEnabled(false);
     }
     if (state_.searchRunning == 0)
         m_searchResult->setText(ResText(kSearchStopped));
     return 1;
 }
 
-void CSensorDlg::OnSearchWorkerEnded(unsigned generation) {
-    if (generation != searchGeneration_ || !searchWorker_.joinable())
-        return;
-    searchWorker_.join();
-    // A worker that failed to open the port leaves the window searching until the operator stops;
-    // only a stopped search is unlocked here.
-    if (state_.searchRunning == 0)
+// The search has ended (found, exhausted or stopped) only once its worker has let go of the port:
+// the port controls come back now, so that no click reaches a port the worker is still closing.
+// A worker that failed to open the port leaves the window searching until the operator stops.
+void CSensorDlg::OnSearchWorkerEnded(int result) {
+    if (result != kSearchPortFailed || state_.searchRunning == 0)
         UnlockAfterSearch();
 }
 
@@ -150,9 +141,6 @@ void CSensorDlg::UnlockAfterSearch() {
 }
 
 void CSensorDlg::EndSearchWorker() {
-    if (!searchWorker_.joinable())
-        return;
     state_.searchRunning = 0;
-    searchCall_.Close();
-    searchWorker_.join();
+    searchWorker_.Stop();
 }
