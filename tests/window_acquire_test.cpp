@@ -2,15 +2,19 @@
 // Acquisition through the window against the simulated sensor on a pseudo-terminal: the
 // counters, the texts, the address read afresh on each tick, and input handled between ticks.
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <clocale>
 #include <thread>
 
+#include "about_dlg.h"
 #include "link_state.h"
 #include "support/sim_process.h"
 #include "support/window_support.h"
@@ -175,6 +179,64 @@ private Q_SLOTS:
         QVERIFY2(clock.elapsed() < 7000, "a second tick ran before the input");
         QCOMPARE(sim.LogLines().size(), size_t(1));
         QCOMPARE(dialog.linkState().failCount, 1);
+    }
+
+    // The menu, and the About box chosen there, open outside any tick, even for a right-click
+    // that came during one: acquisition goes on while they are open.
+    void ticksGoOnWithTheAboutBoxOpen_data() {
+        QTest::addColumn<bool>("duringATick");
+        QTest::newRow("right-click between ticks") << false;
+        QTest::newRow("right-click during a tick") << true;
+    }
+    void ticksGoOnWithTheAboutBoxOpen() {
+        QFETCH(bool, duringATick);
+        SimProcess sim({"--address", "0", "--turnaround-ms", "300"});
+        ScopedComPort com(1, sim.ptyPath());
+        CSensorDlg dialog;
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        Item<QLineEdit>(dialog, IDC_PERIOD)->setText(U("0"));
+        Click(dialog, IDC_ACQUIRE);
+        // The right-click comes while an overdue tick waits to run: a timer of its own, due with
+        // the acquisition's, posts it, so that it is handled inside the tick's own look at input.
+        QTimer rightClick;
+        connect(&rightClick, &QTimer::timeout, [&] {
+            if (sim.LogLines().empty())
+                return;
+            rightClick.stop();
+            auto* click = new QContextMenuEvent(QContextMenuEvent::Mouse, QPoint(5, 5),
+                                                dialog.mapToGlobal(QPoint(5, 5)));
+            if (duringATick) {
+                QCoreApplication::postEvent(&dialog, click);
+            } else {
+                QCoreApplication::sendEvent(&dialog, click);
+                delete click;
+            }
+        });
+        rightClick.start(0);
+        // The operator chooses About in the menu, watches the line for a second, then OK.
+        QTimer menuHand, boxHand;
+        connect(&menuHand, &QTimer::timeout, [&] {
+            if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget()))
+                menu->actions().constLast()->trigger();
+        });
+        size_t requestsAtOpen = 0, requestsWhileOpen = 0;
+        QElapsedTimer open;
+        connect(&boxHand, &QTimer::timeout, [&] {
+            auto* about = qobject_cast<CAboutDlg*>(QApplication::activeModalWidget());
+            if (about && !open.isValid()) {
+                open.start();
+                requestsAtOpen = sim.LogLines().size();
+            } else if (about && open.elapsed() > 1000) {
+                requestsWhileOpen = sim.LogLines().size() - requestsAtOpen;
+                about->accept();
+            }
+        });
+        menuHand.start(20);
+        boxHand.start(20);
+        QTRY_VERIFY_WITH_TIMEOUT(open.isValid() && !QApplication::activeModalWidget(), 10000);
+        QVERIFY2(requestsWhileOpen >= 2, "ticks stopped while the About box was open");
+        Click(dialog, IDC_ACQUIRE);
     }
 
     void closingDuringAcquisitionReleasesThePort() {
