@@ -78,10 +78,14 @@ std::string Text(const PortInfo& p) {
 
 }  // namespace
 
-int RunPorts(const CliOptions& o) {
-    for (int number = 1; number <= COM_PORT_COUNT; ++number) {
-        const PortInfo info = DescribePort(number);
-        o.json ? PrintJson(Json(info)) : PrintLine(Text(info));
-    }
-    return EXIT_DONE;
+void AddPortsCommand(CLI::App& app, const GlobalOptions& o, CommandRun& run) {
+    CLI::App* ports =
+        AddCommand(app, "ports", "list COM1-COM10: device, USB adapter, free or busy");
+    RunsWhenGiven(*ports, run, [&o] {
+        for (int number = 1; number <= COM_PORT_COUNT; ++number) {
+            const PortInfo info = DescribePort(number);
+            o.json ? PrintJson(Json(info)) : PrintLine(Text(info));
+        }
+        return EXIT_DONE;
+    });
 }
