@@ -59,6 +59,6 @@ void FarSensor() {
 int main(int argc, char** argv) {
     // The slice, in addresses: 16 by default (about 6 s), with the default allowance.
     const int slice = argc > 1 ? std::stoi(argv[1]) : 16;
-    SilentSweep(slice, SearchOptions{}.turnaroundMs);
+    SilentSweep(slice, SEARCH_TURNAROUND_MS);
     FarSensor();
 }

@@ -1,12 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// tessalyctl's commands. Each returns the exit status.
+// tessalyctl's commands. Each command's file adds its command to the tool with its own options and
+// the function that runs it (RunsWhenGiven); main() parses the command line and runs the one given.
 #pragma once
 
 #include "options.h"
 
-int RunPorts(const CliOptions& options);
-int RunSearch(const CliOptions& options);
-int RunMonitor(const CliOptions& options);
-// read, read turns, set address/baud/turns, zero, calibrate: one exchange each (and a read-back
-// with --verify).
-int RunSingle(const CliOptions& options);
+void AddPortsCommand(CLI::App& app, const GlobalOptions& global, CommandRun& run);
+void AddSearchCommand(CLI::App& app, const GlobalOptions& global, CommandRun& run);
+void AddReadCommand(CLI::App& app, const GlobalOptions& global, CommandRun& run);
+void AddMonitorCommand(CLI::App& app, const GlobalOptions& global, CommandRun& run);
+void AddSetCommand(CLI::App& app, const GlobalOptions& global, CommandRun& run);
+void AddZeroCommand(CLI::App& app, const GlobalOptions& global, CommandRun& run);
+void AddCalibrateCommand(CLI::App& app, const GlobalOptions& global, CommandRun& run);

@@ -6,15 +6,17 @@
 
 int main(int argc, char** argv) {
     IgnoreBrokenPipe();
-    CliOptions options;
-    if (const auto status = ParseCommandLine(argc, argv, options))
+    CLI::App app;
+    GlobalOptions global;
+    AddGlobalOptions(app, global);
+    CommandRun run;
+    // In the order the help lists them.
+    for (const auto add : {AddPortsCommand, AddSearchCommand, AddReadCommand, AddMonitorCommand,
+                           AddSetCommand, AddZeroCommand, AddCalibrateCommand})
+        add(app, global, run);
+    if (const auto status = ParseCommandLine(app, argc, argv))
         return *status;
-    if (options.trace)
+    if (global.trace)
         StartTrace();
-    switch (options.command) {
-        case Command::Ports: return RunPorts(options);
-        case Command::Search: return RunSearch(options);
-        case Command::Monitor: return RunMonitor(options);
-        default: return RunSingle(options);
-    }
+    return run();
 }

@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstdio>
 #include <map>
+#include <memory>
 
 #include "commands.h"
 #include "interrupt.h"
@@ -14,6 +15,19 @@
 namespace {
 
 const char* const kHungUp = "hung up";
+
+enum class Format { Text, Csv, Json };
+
+struct MonitorOptions {
+    int periodMs = 500;
+    long count = 0;  // 0: until interrupted
+    Format format = Format::Text;
+};
+
+// A run of monitor: the global options and its own.
+struct MonitorRun : GlobalOptions {
+    MonitorOptions monitor;
+};
 
 struct Reading {
     std::chrono::system_clock::time_point time;
@@ -75,7 +89,7 @@ std::string CsvField(const std::string& text) {
 }
 
 // False once nothing more can be written (the reader went away).
-bool PrintReading(const CliOptions& o, const std::string& port, const Reading& r) {
+bool PrintReading(const MonitorRun& o, const std::string& port, const Reading& r) {
     const std::string time = IsoTime(r.time);
     switch (o.monitor.format) {
         case Format::Text:
@@ -103,7 +117,7 @@ bool PrintReading(const CliOptions& o, const std::string& port, const Reading& r
 // back, and "hung up" for every reading in between.
 class Reader {
 public:
-    Reader(const CliOptions& o, SensorLine& sensor, std::string label)
+    Reader(const MonitorRun& o, SensorLine& sensor, std::string label)
         : o_(o), sensor_(sensor), label_(std::move(label)) {}
 
     Reading Take() {
@@ -135,15 +149,13 @@ private:
         return Reading{time, false, 0, std::move(cause)};
     }
 
-    const CliOptions& o_;
+    const MonitorRun& o_;
     SensorLine& sensor_;
     const std::string label_;
     bool down_ = false;
 };
 
-}  // namespace
-
-int RunMonitor(const CliOptions& o) {
+int RunMonitor(const MonitorRun& o) {
     using Clock = std::chrono::steady_clock;
     // From before the open until after the close, so that a stop never leaves the port held.
     InterruptWatch interrupt;
@@ -173,4 +185,39 @@ int RunMonitor(const CliOptions& o) {
     if (!o.quiet)
         summary.Print();
     return summary.anyGood() ? EXIT_DONE : EXIT_SENSOR;
+}
+
+}  // namespace
+
+void AddMonitorCommand(CLI::App& app, const GlobalOptions& global, CommandRun& run) {
+    auto m = std::make_shared<MonitorOptions>();
+    auto formatName = std::make_shared<std::string>();
+    CLI::App* monitor = AddCommand(
+        app, "monitor", "read the current every period; a summary at the end",
+        "Formats: text (time and current); csv (a header line, then the columns\n"
+        "time,port,baud,address,ok,current_a,cause); json (one object a reading, the CSV columns "
+        "as\n"
+        "keys). Times are ISO 8601 UTC with milliseconds. A line that hangs up (adapter pulled) "
+        "is\n"
+        "opened again when the device comes back. Exit status 1 when no reading succeeded.");
+    monitor->add_option("--period", m->periodMs, "milliseconds between readings (default 500)")
+        ->type_name("MS")
+        ->transform(Whole(1, 86400000));
+    monitor->add_option("--count", m->count, "stop after N readings (default: never)")
+        ->type_name("N")
+        ->transform(Whole(1, 1000000000));
+    monitor->add_option("--format", *formatName, "text, csv or json (default text)")
+        ->type_name("FORMAT")
+        ->check(CLI::IsMember({"text", "csv", "json"}).description(""));
+    RunsWhenGiven(*monitor, run, [&global, m, formatName] {
+        MonitorRun o{global, *m};
+        // --format wins; else --json, which every command takes, means JSON Lines here too.
+        if (!formatName->empty())
+            o.monitor.format = *formatName == "csv"    ? Format::Csv
+                               : *formatName == "json" ? Format::Json
+                                                       : Format::Text;
+        else if (o.json)
+            o.monitor.format = Format::Json;
+        return RunMonitor(o);
+    });
 }

@@ -36,6 +36,8 @@ bool ParseWhole(const std::string& text, long& out) {
     return !text.empty() && ec == std::errc() && ptr == end;
 }
 
+}  // namespace
+
 CLI::Validator Whole(long low, long high) {
     const std::string range = std::to_string(low) + "-" + std::to_string(high);
     return CLI::Validator(
@@ -75,6 +77,8 @@ CLI::Validator SensorRate() {
         },
         "");
 }
+
+namespace {
 
 // COM3, com3 or 3; anything with a slash is a device path.
 bool ParsePort(const std::string& text, LineSettings& line) {
@@ -137,8 +141,10 @@ const char* const kGlobalNote =
     "The global options (-p, -b, -a, --trace, --json, -q) may come before or after the command;\n"
     "see 'tessalyctl --help'.";
 
+}  // namespace
+
 CLI::App* AddCommand(CLI::App& parent, const std::string& name, const std::string& help,
-                     const std::string& details = {}) {
+                     const std::string& details) {
     CLI::App* command = parent.add_subcommand(name, help);
     // The global options may follow the command too: tessalyctl read -p COM3.
     command->fallthrough();
@@ -147,14 +153,13 @@ CLI::App* AddCommand(CLI::App& parent, const std::string& name, const std::strin
     return command;
 }
 
-void AddVerify(CLI::App& command, bool& verify) {
-    command.add_flag("--verify", verify, "read back; a write acknowledged but not taken fails");
+void RunsWhenGiven(CLI::App& command, CommandRun& run, CommandRun body) {
+    command.callback([&run, body = std::move(body)] { run = body; });
 }
 
-}  // namespace
-
-std::optional<int> ParseCommandLine(int argc, char** argv, CliOptions& o) {
-    CLI::App app(kToolHelp, "tessalyctl");
+void AddGlobalOptions(CLI::App& app, GlobalOptions& o) {
+    app.name("tessalyctl");
+    app.description(kToolHelp);
     app.set_version_flag("--version", std::string("tessalyctl ") + TESSALYCTL_VERSION,
                          "show the version and exit");
     app.require_subcommand(1);
@@ -165,8 +170,9 @@ std::optional<int> ParseCommandLine(int argc, char** argv, CliOptions& o) {
     app.formatter(formatter);
     app.set_help_flag("-h,--help", "show this help and exit");
 
-    std::string port;
-    app.add_option("-p,--port", port, "serial port (default COM1)")
+    app.add_option_function<std::string>(
+           "-p,--port", [&o](const std::string& port) { ParsePort(port, o.line); },
+           "serial port (default COM1)")
         ->type_name("PORT")
         ->check(PortName());
     app.add_option("-b,--baud", o.line.baud,
@@ -179,102 +185,9 @@ std::optional<int> ParseCommandLine(int argc, char** argv, CliOptions& o) {
     app.add_flag("--trace", o.trace, "show every frame on stderr, with each reply's cause");
     app.add_flag("--json", o.json, "write JSON Lines on stdout instead of text");
     app.add_flag("-q,--quiet", o.quiet, "no progress line and no summary on stderr");
+}
 
-    CLI::App* ports =
-        AddCommand(app, "ports", "list COM1-COM10: device, USB adapter, free or busy");
-
-    CLI::App* search = AddCommand(
-        app, "search", "find sensors: every address at every rate until one answers",
-        "Addresses go in the outer loop, rates in the inner one, as in the window. A probe is one\n"
-        "read of the current. Each sensor is printed when found: \"address 3, 4800 baud\", or\n"
-        "{\"address\":3,\"baud\":4800} with --json. On a terminal a progress line shows on "
-        "stderr.\n"
-        "Ctrl-C stops the search. Exit status 1 when no sensor answered.");
-    search
-        ->add_option("--rates", o.search.rates,
-                     "rates to try at each address, in this order (default " +
-                         RatesText(SEARCH_RATES, ",") + ")")
-        ->type_name("R1,R2,...")
-        ->delimiter(',')
-        ->transform(SensorRate());
-    search->add_option("--from", o.search.from, "first address (default 0)")
-        ->type_name("N")
-        ->transform(Whole(ADDRESS_MIN, ADDRESS_MAX));
-    search->add_option("--to", o.search.to, "last address (default 255)")
-        ->type_name("N")
-        ->transform(Whole(ADDRESS_MIN, ADDRESS_MAX));
-    search->add_flag("--all", o.search.all, "go on after a find: list every sensor on the line");
-    CLI::Option* probeMs =
-        search
-            ->add_option("--probe-ms", o.search.probeMs,
-                         "wait this long for each reply (default " + std::to_string(SHORT_WAIT_MS) +
-                             ", as the window waits)")
-            ->type_name("MS")
-            ->transform(Whole(1, 60000));
-    CLI::Option* fast = search->add_flag("--fast", o.search.fast,
-                                         "wait only for a reply's time on the wire plus the "
-                                         "turnaround, and give up when its first byte is overdue");
-    search
-        ->add_option("--turnaround-ms", o.search.turnaroundMs,
-                     "with --fast: the sensor's time to answer (default 50)")
-        ->type_name("MS")
-        ->transform(Whole(0, 10000))
-        ->needs(fast);
-    fast->excludes(probeMs);
-
-    CLI::App* read =
-        AddCommand(app, "read", "read the current in amperes (or, read turns, the turns)");
-    read->require_subcommand(0, 1);
-    CLI::App* readTurns = AddCommand(*read, "turns", "read the primary-coil turns");
-
-    CLI::App* monitor = AddCommand(
-        app, "monitor", "read the current every period; a summary at the end",
-        "Formats: text (time and current); csv (a header line, then the columns\n"
-        "time,port,baud,address,ok,current_a,cause); json (one object a reading, the CSV columns "
-        "as\n"
-        "keys). Times are ISO 8601 UTC with milliseconds. A line that hangs up (adapter pulled) "
-        "is\n"
-        "opened again when the device comes back. Exit status 1 when no reading succeeded.");
-    monitor
-        ->add_option("--period", o.monitor.periodMs, "milliseconds between readings (default 500)")
-        ->type_name("MS")
-        ->transform(Whole(1, 86400000));
-    monitor->add_option("--count", o.monitor.count, "stop after N readings (default: never)")
-        ->type_name("N")
-        ->transform(Whole(1, 1000000000));
-    std::string formatName;
-    CLI::Option* format =
-        monitor->add_option("--format", formatName, "text, csv or json (default text)")
-            ->type_name("FORMAT")
-            ->check(CLI::IsMember({"text", "csv", "json"}).description(""));
-
-    CLI::App* set = AddCommand(app, "set", "write the address, the baud rate or the turns",
-                               "--verify reads back the current at the new address, the current at "
-                               "the new rate,\nor the turns.");
-    set->require_subcommand(1);
-    CLI::App* setAddress = AddCommand(*set, "address", "give the sensor a new address",
-                                      "The new address takes effect after the sensor's reply; "
-                                      "--verify reads the current\nthere.");
-    AddVerify(*setAddress, o.verify);
-    setAddress->add_option("ADDRESS", o.value, "0-255")
-        ->required()
-        ->transform(Whole(ADDRESS_MIN, ADDRESS_MAX));
-    CLI::App* setBaud = AddCommand(*set, "baud", "make the sensor talk at a new rate",
-                                   "The new rate takes effect after the sensor's reply; --verify "
-                                   "reads the current at it.");
-    AddVerify(*setBaud, o.verify);
-    setBaud->add_option("RATE", o.value, RatesText())->required()->transform(SensorRate());
-    CLI::App* setTurns =
-        AddCommand(*set, "turns", "set the primary-coil turns", "--verify reads the turns back.");
-    AddVerify(*setTurns, o.verify);
-    setTurns
-        ->add_option("TURNS", o.value, std::to_string(TURNS_MIN) + "-" + std::to_string(TURNS_MAX))
-        ->required()
-        ->transform(Whole(TURNS_MIN, TURNS_MAX));
-
-    CLI::App* zero = AddCommand(app, "zero", "take the present current as the sensor's zero");
-    CLI::App* calibrate = AddCommand(app, "calibrate", "calibrate the sensor");
-
+std::optional<int> ParseCommandLine(CLI::App& app, int argc, char** argv) {
     app.footer(kToolFooter);  // after the commands, which would inherit it
 
     try {
@@ -300,34 +213,5 @@ std::optional<int> ParseCommandLine(int argc, char** argv, CliOptions& o) {
                      CommandPath(app).c_str());
         return EXIT_USAGE;
     }
-    // The innermost command given decides: "read turns" before "read".
-    const std::pair<CLI::App*, Command> commands[] = {
-        {ports, Command::Ports},         {search, Command::Search},
-        {readTurns, Command::ReadTurns}, {read, Command::Read},
-        {monitor, Command::Monitor},     {setAddress, Command::SetAddress},
-        {setBaud, Command::SetBaud},     {setTurns, Command::SetTurns},
-        {zero, Command::Zero},           {calibrate, Command::Calibrate},
-    };
-    for (const auto& [command, name] : commands) {
-        if (command->parsed()) {
-            o.command = name;
-            break;
-        }
-    }
-    if (format->count() > 0)
-        o.monitor.format = formatName == "csv"    ? Format::Csv
-                           : formatName == "json" ? Format::Json
-                                                  : Format::Text;
-    else if (o.json)
-        o.monitor.format = Format::Json;
-    if (!SearchRangeValid(o.search.from, o.search.to)) {
-        std::fprintf(stderr,
-                     "tessalyctl: search range %d-%d is empty: --from must not be above --to\n"
-                     "Try 'tessalyctl search --help'.\n",
-                     o.search.from, o.search.to);
-        return EXIT_USAGE;
-    }
-    if (!port.empty())
-        ParsePort(port, o.line);
     return std::nullopt;
 }

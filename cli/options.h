@@ -1,13 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// tessalyctl's command line: the global options, the command and its own options, checked against
-// the sensor's ranges before anything reaches the line.
+// tessalyctl's command line: the global options, and what each command's file needs to add its
+// own command (its options checked against the sensor's ranges before anything reaches the line).
 #pragma once
 
+#include <CLI/CLI.hpp>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "search.h"
 #include "sensor_line.h"
 
 // The exit statuses, for scripts.
@@ -20,50 +21,42 @@ enum ExitStatus {
 
 inline constexpr int COM_PORT_COUNT = 10;  // COM1 ... COM10, as the window lists them
 
-enum class Command {
-    Ports,
-    Search,
-    Read,
-    ReadTurns,
-    Monitor,
-    SetAddress,
-    SetBaud,
-    SetTurns,
-    Zero,
-    Calibrate,
-};
+// search --fast: the sensor's time to answer unless --turnaround-ms says otherwise.
+inline constexpr int SEARCH_TURNAROUND_MS = 50;
 
-enum class Format { Text, Csv, Json };
-
-struct SearchOptions {
-    std::vector<int> rates = SEARCH_RATES;
-    int from = 0;
-    int to = ADDRESS_MAX;
-    bool all = false;
-    int probeMs = SHORT_WAIT_MS;
-    bool fast = false;
-    int turnaroundMs = 50;
-};
-
-struct MonitorOptions {
-    int periodMs = 500;
-    long count = 0;  // 0: until interrupted
-    Format format = Format::Text;
-};
-
-struct CliOptions {
+// The options every command takes, before or after the command's name.
+struct GlobalOptions {
     LineSettings line;  // the window's defaults: COM1 at 9600
     int address = 0;
     bool trace = false;
     bool json = false;
     bool quiet = false;
-    Command command = Command::Read;
-    int value = 0;  // set address / baud / turns: the new value
-    bool verify = false;
-    SearchOptions search;
-    MonitorOptions monitor;
 };
+
+// The command given on the command line, ready to run; returns the exit status.
+using CommandRun = std::function<int()>;
+
+// The tool's description, its global options bound to `global`, and the look of its help.
+void AddGlobalOptions(CLI::App& app, GlobalOptions& global);
 
 // Parses the command line. Returns the status to end with at once (after --help, --version or a
 // usage error, which it has reported), or nothing when the command should run.
-std::optional<int> ParseCommandLine(int argc, char** argv, CliOptions& options);
+std::optional<int> ParseCommandLine(CLI::App& app, int argc, char** argv);
+
+// For the commands' files.
+
+// A command (or a command's command, as in "set address") with its help line and the longer text
+// below its options.
+CLI::App* AddCommand(CLI::App& parent, const std::string& name, const std::string& help,
+                     const std::string& details = {});
+// `body` becomes what runs when `command` is the one given. CLI11 calls a command's callback only
+// when the command was given, once the whole line is parsed and checked; a command's commands are
+// called before the command itself.
+void RunsWhenGiven(CLI::App& command, CommandRun& run, CommandRun body);
+// A whole decimal number in low..high, as the person meant it (CLI11 would read 010 as octal).
+CLI::Validator Whole(long low, long high);
+// One of the sensor's rates.
+CLI::Validator SensorRate();
+// "1200, 2400, 4800, 9600, 19200": every rate of the sensor.
+std::string RatesText();
+std::string RatesText(const std::vector<int>& rates, const char* separator);

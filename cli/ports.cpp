@@ -1,154 +1,74 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // ports: COM1 ... COM10 as the window resolves them, each with what an operator needs to pick
-// the right one: the device behind it, its stable name, the USB adapter, and whether it can be
-// opened now (and if not, who holds it or which group may).
-#include <unistd.h>
-
-#include <filesystem>
-#include <fstream>
-
+// the right one, as the link describes it. One printer for every platform: the same words in
+// text and the same keys in JSON, null where the system does not tell.
 #include "commands.h"
 #include "output.h"
-#include "port_names.h"
-
-namespace fs = std::filesystem;
+#include "port_info.h"
 
 namespace {
 
-struct Holder {
-    int pid = 0;
-    std::string command;
-};
-
-struct UsbAdapter {
-    std::string vendor, product, manufacturer, description, serial;
-};
-
-struct PortInfo {
-    std::string name;    // COM3
-    std::string device;  // "" when nothing maps to it
-    std::string byId;    // its link under /dev/serial/by-id, if any
-    std::optional<UsbAdapter> usb;
-    std::string state;  // free, busy, no permission, absent, or the reason it cannot be used
-    std::string group;  // no permission: the group that may open it
-    std::vector<Holder> holders;
-};
-
-std::string Canonical(const fs::path& path) {
-    std::error_code error;
-    const fs::path resolved = fs::canonical(path, error);
-    return error ? std::string() : resolved.string();
+std::string StateText(const PortOpening& access) {
+    switch (access.error) {
+        case OpenError::None: return "free";
+        case OpenError::Busy: return "busy";
+        case OpenError::NoDevice: return "absent";
+        case OpenError::NoPermission: return "no permission";
+        default: return DescribeOpenError(access);
+    }
 }
 
-std::string FirstLine(const fs::path& file) {
-    std::ifstream in(file);
-    std::string line;
-    std::getline(in, line);
-    return line;
-}
-
-// The kernel's tty device sits below its USB interface, which sits below the USB device that
-// carries the vendor and product numbers.
-std::optional<UsbAdapter> Usb(const std::string& device) {
-    const std::string sysfs =
-        Canonical("/sys/class/tty/" + fs::path(device).filename().string() + "/device");
-    if (sysfs.empty())
-        return std::nullopt;
-    for (fs::path dir = sysfs; dir.has_relative_path() && dir != "/sys/devices";
-         dir = dir.parent_path()) {
-        if (!fs::exists(dir / "idVendor"))
-            continue;
-        return UsbAdapter{FirstLine(dir / "idVendor"), FirstLine(dir / "idProduct"),
-                          FirstLine(dir / "manufacturer"), FirstLine(dir / "product"),
-                          FirstLine(dir / "serial")};
-    }
-    return std::nullopt;
-}
-
-// The processes that have the device open, as far as /proc lets this user see.
-std::vector<Holder> Holders(const std::string& device) {
-    std::vector<Holder> holders;
-    std::error_code error;
-    for (const auto& process : fs::directory_iterator("/proc", error)) {
-        const std::string pid = process.path().filename().string();
-        if (pid.find_first_not_of("0123456789") != std::string::npos || std::stoi(pid) == getpid())
-            continue;
-        std::error_code denied;
-        for (const auto& fd : fs::directory_iterator(process.path() / "fd", denied)) {
-            std::error_code gone;
-            if (fs::read_symlink(fd.path(), gone) == device) {
-                holders.push_back(Holder{std::stoi(pid), FirstLine(process.path() / "comm")});
-                break;
-            }
-        }
-    }
-    return holders;
-}
-
-PortInfo Describe(int number) {
-    PortInfo info;
-    info.name = "COM" + std::to_string(number);
-    const std::string path = ComPortPath(number);
-    info.device = Canonical(path);
-    if (info.device.empty()) {
-        info.state = "absent";
-        return info;
-    }
-    const PortNameSources sources;
-    if (const std::string name = ByIdName(info.device, sources); !name.empty())
-        info.byId = (fs::path(sources.deviceDir) / "serial" / "by-id" / name).string();
-    info.usb = Usb(info.device);
-    info.holders = Holders(info.device);
-    // Taking the port is the one sure test: the lock and the exclusive flag are seen only by
-    // trying. Its line settings are left as they are.
-    const PortOpening opening = ProbePortPath(path);
-    switch (opening.error) {
-        case OpenError::None: info.state = "free"; break;
-        case OpenError::Busy: info.state = "busy"; break;
-        case OpenError::NoDevice: info.state = "absent"; break;
-        case OpenError::NoPermission:
-            info.state = "no permission";
-            info.group = opening.group;
-            break;
-        default: info.state = DescribeOpenError(opening);
-    }
-    return info;
+nlohmann::ordered_json OrNull(const std::string& text) {
+    return text.empty() ? nlohmann::ordered_json() : nlohmann::ordered_json(text);
 }
 
 nlohmann::ordered_json Json(const PortInfo& p) {
-    auto text = [](const std::string& s) {
-        return s.empty() ? nlohmann::ordered_json() : nlohmann::ordered_json(s);
-    };
     nlohmann::ordered_json usb;
     if (p.usb)
-        usb = {{"vendor", p.usb->vendor},
-               {"product", p.usb->product},
-               {"manufacturer", p.usb->manufacturer},
-               {"description", p.usb->description},
-               {"serial", p.usb->serial}};
-    nlohmann::ordered_json holders = nlohmann::ordered_json::array();
-    for (const Holder& h : p.holders)
-        holders.push_back({{"pid", h.pid}, {"command", h.command}});
-    return {{"port", p.name},   {"device", text(p.device)}, {"by_id", text(p.byId)}, {"usb", usb},
-            {"state", p.state}, {"group", text(p.group)},   {"holders", holders}};
+        usb = {{"vendor", OrNull(p.usb->vendor)},
+               {"product", OrNull(p.usb->product)},
+               {"manufacturer", OrNull(p.usb->manufacturer)},
+               {"description", OrNull(p.usb->description)},
+               {"serial", OrNull(p.usb->serial)}};
+    nlohmann::ordered_json holders;
+    if (p.holders) {
+        holders = nlohmann::ordered_json::array();
+        for (const PortHolder& h : *p.holders)
+            holders.push_back({{"pid", h.pid}, {"command", h.command}});
+    }
+    return {{"port", p.name},
+            {"device", OrNull(p.device)},
+            {"by_id", OrNull(p.byId)},
+            {"name", OrNull(p.systemName)},
+            {"usb", usb},
+            {"state", StateText(p.access)},
+            {"group", OrNull(p.access.group)},
+            {"holders", holders}};
+}
+
+// The value padded to the column's width. A longer one (a device path can be any length) is
+// never cut, and a space still keeps it apart from the next column.
+std::string Column(const std::string& text, size_t width) {
+    return text + std::string(text.size() < width ? width - text.size() : 1, ' ');
 }
 
 std::string Text(const PortInfo& p) {
-    char head[96];
-    std::snprintf(head, sizeof head, "%-6s%-16s", p.name.c_str(),
-                  p.device.empty() ? "-" : p.device.c_str());
-    std::string text = head + p.state;
-    if (!p.group.empty())
-        text += " (join the group " + p.group + ")";
-    std::string holders;
-    for (const Holder& h : p.holders)
-        holders += (holders.empty() ? "" : ", ") + h.command + " " + std::to_string(h.pid);
-    if (!holders.empty())
-        text += (p.state == "busy" ? " (held by " : " (open in ") + holders + ")";
-    else if (p.state == "busy")
-        text += " (the holder is not visible to this user)";
-    if (!p.byId.empty())
-        text += "\n      " + p.byId;
+    const std::string state = StateText(p.access);
+    std::string text = Column(p.name, 6) + Column(p.device.empty() ? "-" : p.device, 16) + state;
+    if (!p.access.group.empty())
+        text += " (join the group " + p.access.group + ")";
+    if (p.holders) {
+        std::string names;
+        for (const PortHolder& h : *p.holders)
+            names += (names.empty() ? "" : ", ") + h.command + " " + std::to_string(h.pid);
+        if (!names.empty())
+            text += (p.access.error == OpenError::Busy ? " (held by " : " (open in ") + names + ")";
+        else if (p.access.error == OpenError::Busy)
+            text += " (the holder is not visible to this user)";
+    }
+    // The by-id path is the one to give -p, so it wins over the name it is made of.
+    if (const std::string& alias = p.byId.empty() ? p.systemName : p.byId; !alias.empty())
+        text += "\n      " + alias;
     if (p.usb)
         text += "\n      USB " + p.usb->vendor + ":" + p.usb->product + " " + p.usb->manufacturer +
                 " " + p.usb->description +
@@ -158,10 +78,14 @@ std::string Text(const PortInfo& p) {
 
 }  // namespace
 
-int RunPorts(const CliOptions& o) {
-    for (int number = 1; number <= COM_PORT_COUNT; ++number) {
-        const PortInfo info = Describe(number);
-        o.json ? PrintJson(Json(info)) : PrintLine(Text(info));
-    }
-    return EXIT_DONE;
+void AddPortsCommand(CLI::App& app, const GlobalOptions& o, CommandRun& run) {
+    CLI::App* ports =
+        AddCommand(app, "ports", "list COM1-COM10: device, USB adapter, free or busy");
+    RunsWhenGiven(*ports, run, [&o] {
+        for (int number = 1; number <= COM_PORT_COUNT; ++number) {
+            const PortInfo info = DescribePort(number);
+            o.json ? PrintJson(Json(info)) : PrintLine(Text(info));
+        }
+        return EXIT_DONE;
+    });
 }

@@ -5,14 +5,26 @@
 
 #include <chrono>
 #include <cstdio>
+#include <memory>
 
 #include "commands.h"
 #include "interrupt.h"
 #include "output.h"
+#include "search.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
+
+struct SearchOptions {
+    std::vector<int> rates = SEARCH_RATES;
+    int from = 0;
+    int to = ADDRESS_MAX;
+    bool all = false;
+    int probeMs = SHORT_WAIT_MS;
+    bool fast = false;
+    int turnaroundMs = SEARCH_TURNAROUND_MS;
+};
 
 std::string MinutesSeconds(double seconds) {
     const long s = static_cast<long>(seconds + 0.5);
@@ -50,10 +62,7 @@ private:
     Clock::time_point start_ = Clock::now();
 };
 
-}  // namespace
-
-int RunSearch(const CliOptions& o) {
-    const SearchOptions& s = o.search;
+int RunSearch(const GlobalOptions& o, const SearchOptions& s) {
     SearchPlan plan;
     plan.line = o.line;
     plan.rates = s.rates;
@@ -108,4 +117,57 @@ int RunSearch(const CliOptions& o) {
         return EXIT_SENSOR;
     }
     return EXIT_DONE;
+}
+
+}  // namespace
+
+void AddSearchCommand(CLI::App& app, const GlobalOptions& o, CommandRun& run) {
+    auto s = std::make_shared<SearchOptions>();
+    CLI::App* search = AddCommand(
+        app, "search", "find sensors: every address at every rate until one answers",
+        "Addresses go in the outer loop, rates in the inner one, as in the window. A probe is one\n"
+        "read of the current. Each sensor is printed when found: \"address 3, 4800 baud\", or\n"
+        "{\"address\":3,\"baud\":4800} with --json. On a terminal a progress line shows on "
+        "stderr.\n"
+        "Ctrl-C stops the search. Exit status 1 when no sensor answered.");
+    search
+        ->add_option("--rates", s->rates,
+                     "rates to try at each address, in this order (default " +
+                         RatesText(SEARCH_RATES, ",") + ")")
+        ->type_name("R1,R2,...")
+        ->delimiter(',')
+        ->transform(SensorRate());
+    search->add_option("--from", s->from, "first address (default 0)")
+        ->type_name("N")
+        ->transform(Whole(ADDRESS_MIN, ADDRESS_MAX));
+    search->add_option("--to", s->to, "last address (default 255)")
+        ->type_name("N")
+        ->transform(Whole(ADDRESS_MIN, ADDRESS_MAX));
+    search->add_flag("--all", s->all, "go on after a find: list every sensor on the line");
+    CLI::Option* probeMs =
+        search
+            ->add_option("--probe-ms", s->probeMs,
+                         "wait this long for each reply (default " + std::to_string(SHORT_WAIT_MS) +
+                             ", as the window waits)")
+            ->type_name("MS")
+            ->transform(Whole(1, 60000));
+    CLI::Option* fast = search->add_flag("--fast", s->fast,
+                                         "wait only for a reply's time on the wire plus the "
+                                         "turnaround, and give up when its first byte is overdue");
+    search
+        ->add_option("--turnaround-ms", s->turnaroundMs,
+                     "with --fast: the sensor's time to answer (default " +
+                         std::to_string(SEARCH_TURNAROUND_MS) + ")")
+        ->type_name("MS")
+        ->transform(Whole(0, 10000))
+        ->needs(fast);
+    fast->excludes(probeMs);
+    // Each end is checked on its own as it is parsed; the two together only once both are in.
+    search->callback([&o, &run, s] {
+        if (!SearchRangeValid(s->from, s->to))
+            throw CLI::ValidationError("search range " + std::to_string(s->from) + "-" +
+                                       std::to_string(s->to) +
+                                       " is empty: --from must not be above --to");
+        run = [&o, s] { return RunSearch(o, *s); };
+    });
 }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The serial port on real pseudo-terminals: exclusive open, the reasons an open fails, the line
-// settings, the queue count, the wait budget, and how COMn names map to devices.
+// settings, the queue count, the wait budget, how COMn names map to devices and which USB adapter
+// a port is on.
 #include <fcntl.h>
 #include <grp.h>
 #include <gtest/gtest.h>
@@ -18,6 +19,7 @@
 #include <fstream>
 #include <map>
 
+#include "port_info.h"
 #include "port_names.h"
 #include "serial_port.h"
 #include "support/sim_process.h"
@@ -279,6 +281,48 @@ TEST_F(PortNames, FriendlyNameIsTheByIdLink) {
     EXPECT_EQ(PortFriendlyName(1, sources_), adapter);
     EXPECT_EQ(PortFriendlyName(3, sources_), "") << "ttyACM0 has no by-id link";
     EXPECT_EQ(PortFriendlyName(9, sources_), "") << "nothing behind COM9";
+}
+
+// sysfs as Linux lays it out for two USB adapters (an FTDI FT232R, 0403:6001, and a CH340,
+// 1a86:7523, whose descriptors name neither maker nor serial) and a UART on the platform bus.
+TEST_F(PortNames, UsbAdapterFromSysfs) {
+    const std::filesystem::path sysfs = root_ / "sysfs";
+    const struct {
+        const char* tty;
+        const char* deviceLink;                          // below devices/, "" for none
+        std::map<std::string, std::string> descriptors;  // the USB device's files, two levels up
+    } tree[] = {
+        {"ttyUSB0",
+         "pci0000:00/0000:00:14.0/usb1/1-1/1-1:1.0/ttyUSB0",
+         {{"idVendor", "0403"},
+          {"idProduct", "6001"},
+          {"manufacturer", "FTDI"},
+          {"product", "FT232R USB UART"},
+          {"serial", "A50285BI"}}},
+        {"ttyUSB1",
+         "pci0000:00/0000:00:14.0/usb1/1-2/1-2:1.0/ttyUSB1",
+         {{"idVendor", "1a86"}, {"idProduct", "7523"}, {"product", "USB Serial"}}},
+        {"ttyS0", "platform/serial8250", {}},
+    };
+    for (const auto& t : tree) {
+        const std::filesystem::path device = sysfs / "devices" / t.deviceLink;
+        std::filesystem::create_directories(device);
+        for (const auto& [file, value] : t.descriptors)
+            std::ofstream(device.parent_path().parent_path() / file) << value << "\n";
+        std::filesystem::create_directories(sysfs / "class" / "tty" / t.tty);
+        std::filesystem::create_symlink(device, sysfs / "class" / "tty" / t.tty / "device");
+    }
+    const struct {
+        const char* device;
+        std::optional<UsbAdapter> usb;
+    } rows[] = {
+        {"/dev/ttyUSB0", UsbAdapter{"0403", "6001", "FTDI", "FT232R USB UART", "A50285BI"}},
+        {"/dev/ttyUSB1", UsbAdapter{"1a86", "7523", "", "USB Serial", ""}},
+        {"/dev/ttyS0", std::nullopt},  // the walk up stops at devices/
+        {"/dev/pts/3", std::nullopt},  // no tty class entry at all
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(UsbAdapterOf(row.device, sysfs.string()), row.usb) << row.device;
 }
 
 }  // namespace
