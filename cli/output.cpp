@@ -71,9 +71,14 @@ void TraceExchange(const ExchangeRecord& record) {
     // The request's time is when it went out; the reply's is now, when its wait has ended.
     const std::string reply = record.reply.empty() ? std::string("(nothing)")
                                                    : Hex(record.reply.data(), record.reply.size());
-    std::fprintf(stderr, "%s %5d > %s\n%s %5d < %s  %s\n", IsoTime(record.time).c_str(),
-                 record.baud, Hex(record.request.data(), record.request.size()).c_str(),
-                 IsoTime(std::chrono::system_clock::now()).c_str(), record.baud, reply.c_str(),
+    const std::string now = IsoTime(std::chrono::system_clock::now());
+    std::fprintf(stderr, "%s %5d > %s\n", IsoTime(record.time).c_str(), record.baud,
+                 Hex(record.request.data(), record.request.size()).c_str());
+    // An echoing adapter's copy of the request, on its own line so the reply stays as it came.
+    if (!record.echo.empty())
+        std::fprintf(stderr, "%s %5d = %s  echo\n", now.c_str(), record.baud,
+                     Hex(record.echo.data(), record.echo.size()).c_str());
+    std::fprintf(stderr, "%s %5d < %s  %s\n", now.c_str(), record.baud, reply.c_str(),
                  DescribeCause(record).c_str());
 }
 

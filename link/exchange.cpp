@@ -1,12 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "exchange.h"
 
+#include <algorithm>
 #include <atomic>
 #include <memory>
 #include <mutex>
 #include <shared_mutex>
 
 #include "link_state.h"
+#include "registers.h"
 
 namespace {
 
@@ -53,6 +55,20 @@ void Report(const ExchangeRecord& record) {
     std::shared_lock lock(slot.mutex);
     if (slot.observer)
         slot.observer(record);
+}
+
+constexpr int kLongestReply = 256;  // a Modbus RTU frame is never longer
+
+// The request's own first three bytes (address, function, register high byte) coming back. A
+// reply to it differs in the third (the byte count, 2, where a register of the sensor has 0).
+bool BeginsAsEcho(const uint8_t* request, const uint8_t* bytes, int count) {
+    return count >= 3 && std::equal(bytes, bytes + 3, request);
+}
+
+// The echo's time on the wire, ten bits a byte; at the slowest rate when the link's is unknown.
+int EchoMs(int baud) {
+    const int rate = baud > 0 ? baud : SENSOR_RATES.front();
+    return (REQUEST_LENGTH * 10 * 1000 + rate - 1) / rate;
 }
 
 }  // namespace
@@ -104,13 +120,68 @@ std::string DescribeCause(const ExchangeRecord& record) {
         case ExchangeCause::Short: return "short, " + std::to_string(bytes) + " bytes";
         case ExchangeCause::TooLong: return "too long, " + std::to_string(bytes) + " bytes";
         case ExchangeCause::BadCheck: return "bad check";
+        case ExchangeCause::EchoCorrupted: return "echo corrupted";
+        case ExchangeCause::EchoNoReply: return "echo, no reply";
     }
     return {};
 }
 
+void ReceiveReply(ExchangeRecord& record, const ReplySource& source, int replyLength, int budgetMs,
+                  int firstByteMs, int echoMs) {
+    const auto start = std::chrono::steady_clock::now();
+    const auto budgetLeft = [&](int budget) {
+        const auto spent = std::chrono::duration_cast<std::chrono::milliseconds>(
+                               std::chrono::steady_clock::now() - start)
+                               .count();
+        return budget - static_cast<int>(std::min<long>(spent, budget));
+    };
+    if (firstByteMs > 0 && firstByteMs < budgetMs) {
+        record.queued = source.wait(1, firstByteMs);
+        if (record.queued > 0)
+            record.queued = source.wait(replyLength, budgetLeft(budgetMs));
+    } else {
+        record.queued = source.wait(replyLength, budgetMs);
+    }
+    uint8_t bytes[kLongestReply] = {};
+    // A short wait already decides the exchange: the reply needs exactly replyLength bytes queued,
+    // so sitting out the read time-out for late bytes could only cost time. Take what is there.
+    int got = source.read(bytes, std::min(record.queued, replyLength));
+    const uint8_t* request = record.request.data();
+    const int echoed = std::min(got, REQUEST_LENGTH);
+    if (!BeginsAsEcho(request, bytes, got)) {
+        record.reply.assign(bytes, bytes + got);
+        record.cause = JudgeReply(request, bytes, got, record.queued, replyLength);
+        return;
+    }
+    record.echo.assign(bytes, bytes + echoed);
+    // A reply longer than the request has its first bytes read already, after the echo.
+    const int early = got - echoed;
+    if (!std::equal(bytes, bytes + echoed, request)) {
+        record.reply.assign(bytes + echoed, bytes + got);
+        record.cause = ExchangeCause::EchoCorrupted;
+        return;
+    }
+    // The rest of the echo and the whole reply, in one wait that ends with the reply's last byte.
+    const int missing = REQUEST_LENGTH - echoed;
+    const int queued = source.wait(missing + replyLength - early, budgetLeft(budgetMs) + echoMs);
+    uint8_t rest[REQUEST_LENGTH] = {};
+    const int gotRest = source.read(rest, std::min(missing, queued));
+    record.echo.insert(record.echo.end(), rest, rest + gotRest);
+    if (gotRest < missing || !std::equal(rest, rest + missing, request + echoed)) {
+        record.cause = ExchangeCause::EchoCorrupted;
+        return;
+    }
+    record.queued = queued - missing + early;
+    std::copy(bytes + echoed, bytes + got, bytes);
+    got = early + source.read(bytes + early, std::min(record.queued, replyLength) - early);
+    record.reply.assign(bytes, bytes + got);
+    record.cause = JudgeReply(request, bytes, got, record.queued, replyLength);
+    if (record.cause == ExchangeCause::NoReply)
+        record.cause = ExchangeCause::EchoNoReply;
+}
+
 ExchangeRecord TransactOn(LinkState& link, int address, int function, int reg, int value,
                           int replyLength, int budgetMs, int firstByteMs) {
-    constexpr int kLongestReply = 256;  // a Modbus RTU frame is never longer
     ExchangeRecord record;
     record.time = std::chrono::system_clock::now();
     record.portLabel = link.portLabel;
@@ -121,28 +192,12 @@ ExchangeRecord TransactOn(LinkState& link, int address, int function, int reg, i
         return record;
     }
     WritePort(link.port, record.request.data(), REQUEST_LENGTH);
-    if (firstByteMs > 0 && firstByteMs < budgetMs) {
-        const auto start = std::chrono::steady_clock::now();
-        record.queued = WaitForInput(link.port, 1, firstByteMs);
-        const auto spent = std::chrono::duration_cast<std::chrono::milliseconds>(
-                               std::chrono::steady_clock::now() - start)
-                               .count();
-        if (record.queued > 0)
-            record.queued =
-                WaitForInput(link.port, replyLength,
-                             budgetMs - static_cast<int>(std::min<long>(spent, budgetMs)));
-    } else {
-        record.queued = WaitForInput(link.port, replyLength, budgetMs);
-    }
-    uint8_t reply[kLongestReply] = {};
-    // A short wait already decides the exchange: the reply needs exactly replyLength bytes queued,
-    // so sitting out the read time-out for late bytes could only cost time. Take what is there.
-    const int got =
-        ReadPort(link.port, reply, record.queued < replyLength ? record.queued : replyLength);
-    record.reply.assign(reply, reply + got);
-    record.cause = JudgeReply(record.request.data(), reply, got, record.queued, replyLength);
-    if (record.accepted() && function == 0x04)
-        link.lastReadWord = reply[3] << 8 | reply[4];
+    const ReplySource port{
+        [&](int count, int ms) { return WaitForInput(link.port, count, ms); },
+        [&](uint8_t* bytes, int length) { return ReadPort(link.port, bytes, length); }};
+    ReceiveReply(record, port, replyLength, budgetMs, firstByteMs, EchoMs(link.baud));
+    if (record.accepted() && function == 0x04 && record.reply.size() >= 5)
+        link.lastReadWord = record.reply[3] << 8 | record.reply[4];
     Report(record);
     return record;
 }

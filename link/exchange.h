@@ -35,6 +35,8 @@ enum class ExchangeCause {
     Short,    // fewer bytes than a reply has
     TooLong,  // more bytes queued than a reply has
     BadCheck,
+    EchoCorrupted,  // what came first began as the request but was cut short or differs from it
+    EchoNoReply,    // the request came back whole, and nothing after it
 };
 
 // Whether a reply is accepted, and if not why: exactly replyLength bytes both queued and read,
@@ -48,8 +50,9 @@ struct ExchangeRecord {
     std::string portLabel;                       // the link's port and rate, when known
     int baud = 0;
     std::array<uint8_t, REQUEST_LENGTH> request{};
-    std::vector<uint8_t> reply;  // the bytes read
-    int queued = 0;              // bytes waiting when the wait ended
+    std::vector<uint8_t> echo;   // the request as the adapter echoed it back; empty on most lines
+    std::vector<uint8_t> reply;  // the bytes read after any echo
+    int queued = 0;              // reply bytes waiting when the wait ended
     ExchangeCause cause = ExchangeCause::NoReply;
 
     bool accepted() const {
@@ -58,8 +61,24 @@ struct ExchangeRecord {
 };
 
 // The cause in words: "accepted", "no reply", "short, 5 bytes", "too long, 8 bytes",
-// "bad check", "accepted from another address or function".
+// "bad check", "accepted from another address or function", "echo corrupted", "echo, no reply".
 std::string DescribeCause(const ExchangeRecord& record);
+
+// Where the bytes of an exchange come from once its request is out: the port, or for tests and
+// fuzzing a scripted line. `wait` and `read` behave as WaitForInput and ReadPort.
+struct ReplySource {
+    std::function<int(int count, int budgetMs)> wait;
+    std::function<int(uint8_t* bytes, int length)> read;
+};
+
+// Waits for the reply to record.request and judges it, filling the record's echo, reply, queued
+// and cause; TransactOn's reception, apart from the port. Many RS-485 adapters hear their own
+// request: when the first bytes are that request they are kept as the echo and the reply is
+// awaited after them, within the budget plus echoMs (the echo's time on the wire). A reply never
+// begins with the request (its third byte is the byte count 2, a request's the register's high
+// byte 0), so on a line without echo this waits and reads exactly as before.
+void ReceiveReply(ExchangeRecord& record, const ReplySource& source, int replyLength, int budgetMs,
+                  int firstByteMs, int echoMs);
 
 // Sends one request on link.port and waits up to budgetMs for the reply. On an accepted reply to
 // a read (0x04) stores its first word in link.lastReadWord. The port must be open; this neither

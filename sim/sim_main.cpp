@@ -201,6 +201,19 @@ bool SendReply(int fd, const FrameEvent& event, std::chrono::steady_clock::time_
     return true;
 }
 
+// An echoing adapter hears each request byte as it goes out: with wire timing each comes back
+// when its ten bits have crossed the line, so the echo ends as the request does, before any reply.
+bool SendEcho(int fd, const uint8_t* bytes, size_t length,
+              std::chrono::steady_clock::time_point arrived, const SimOptions& options, int baud) {
+    if (!options.wireTiming || baud <= 0)
+        return WriteAll(fd, std::vector<uint8_t>(bytes, bytes + length));
+    const auto byteTime = std::chrono::nanoseconds(10'000'000'000LL / baud);
+    for (size_t k = 0; k < length; ++k)
+        if (!SleepUntil(arrived + byteTime * static_cast<long>(k + 1)) || !WriteAll(fd, {bytes[k]}))
+            return false;
+    return true;
+}
+
 void Serve(const SimOptions& options, Line& line, FILE* log) {
     SensorBus sensors(options.Sensors());
     uint8_t buffer[512];
@@ -215,6 +228,9 @@ void Serve(const SimOptions& options, Line& line, FILE* log) {
         // On a real tty the line runs at the first sensor's rate (the only sensor there).
         const int baudSeen = BaudSeen(line.termios, line.realTty, sensors.sensor(0).baud());
         const int baudBefore = sensors.sensor(0).baud();
+        if (options.echo &&
+            !SendEcho(line.io, buffer, static_cast<size_t>(n), arrived, options, baudSeen))
+            return;
         for (const FrameEvent& event :
              sensors.Receive(buffer, static_cast<size_t>(n), baudSeen, NowS())) {
             Log(log, NowS(), event);

@@ -107,6 +107,8 @@ std::string SimUsage() {
            "Line:\n"
            "  --wire-timing        send each reply byte when it would have crossed the line\n"
            "  --turnaround-ms N    wait N ms before answering (default 0)\n"
+           "  --echo               repeat every request byte back before the reply, as an RS-485\n"
+           "                       adapter whose receiver stays on while it sends\n"
            "  --log FILE           append one JSON line per request to FILE\n";
 }
 
@@ -129,6 +131,7 @@ std::optional<SimOptions> ParseSimOptions(const std::vector<std::string>& args,
         {"--other-address", &s.otherAddress},
         {"--ignore-writes", &s.ignoreWrites},
         {"--wire-timing", &options.wireTiming},
+        {"--echo", &options.echo},
     };
     // Each valued option: what it expects (for the error message), and how it takes a value.
     struct Valued {

@@ -15,6 +15,7 @@ struct SimOptions {
     std::string linkPath;  // a symbolic link to the pseudo-terminal, removed at exit
     std::string logPath;   // one JSON line per request
     bool wireTiming = false;
+    bool echo = false;  // the line repeats each request byte back, as an echoing RS-485 adapter
     int turnaroundMs = 0;
 
     // Every sensor on the line, the first one first.

@@ -59,9 +59,11 @@ private Q_SLOTS:
         // A Modbus exception reply: address, function | 0x80, code, two check bytes.
         QTest::newRow("exception")
             << QStringList{U("--exception")} << FUNCTION_READ << U("应答不完整（5 字节）") << 5;
-        // The standard Modbus echo of a write is 8 bytes, one more than the sensor's reply.
+        // The standard Modbus echo of a write is the request itself, as an echoing adapter's is.
         QTest::newRow("echoed write")
-            << QStringList{U("--echo-writes")} << FUNCTION_WRITE << U("应答过长") << 7;
+            << QStringList{U("--echo-writes")} << FUNCTION_WRITE << U("回显后无应答") << 0;
+        QTest::newRow("echoing adapter")
+            << QStringList{U("--echo"), U("--wire-timing")} << FUNCTION_READ << U("成功") << 7;
     }
     void eachCauseInWords() {
         QFETCH(QStringList, faults);
@@ -94,6 +96,9 @@ private Q_SLOTS:
         QCOMPARE(Cell(log, 0, TrafficLogModel::Reply).split(u' ', Qt::SkipEmptyParts).size(),
                  replyBytes);
         QTEST(Cell(log, 0, TrafficLogModel::Cause), "result");
+        QCOMPARE(Cell(log, 0, TrafficLogModel::Echo), faults.join(u' ').startsWith(U("--echo"))
+                                                          ? Cell(log, 0, TrafficLogModel::Request)
+                                                          : QString());
     }
 
     // The worker reports and goes on while the window's thread is busy; its exchanges arrive in
@@ -142,17 +147,17 @@ private Q_SLOTS:
         const QStringList lines =
             QString::fromUtf8(SaveThroughDialog(log, folder.filePath(U("记录.csv")))).split(u'\n');
         QCOMPARE(lines.size(), 4);  // header, two rows, and the last line's end
-        QCOMPARE(lines[0], U("时间,串口,波特率,地址,请求,应答,结果"));
+        QCOMPARE(lines[0], U("时间,串口,波特率,地址,请求,回显,应答,结果"));
         for (int row = 1; row <= 2; ++row) {
             const QStringList fields = lines[row].split(u',');
-            QCOMPARE(fields.size(), 7);
+            QCOMPARE(fields.size(), 8);
             QVERIFY(QRegularExpression(U("^\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d\\.\\d{3}$"))
                         .match(fields[0])
                         .hasMatch());
             QCOMPARE(fields.mid(1, 4),
                      (QStringList{U("COM1 (%1)").arg(QString::fromStdString(sim.ptyPath())),
                                   U("9600"), U("1"), U("01 04 00 00 00 01 31 CA")}));
-            QCOMPARE(fields[6], U("成功"));
+            QCOMPARE(fields[7], U("成功"));
         }
         QVERIFY(lines[3].isEmpty());
 

@@ -8,6 +8,7 @@
 
 #include "exchange.h"
 #include "registers.h"
+#include "support/scripted_line.h"
 
 namespace {
 
@@ -59,6 +60,68 @@ TEST(JudgeReply, TellsEachCause) {
     };
     for (const auto& c : cases)
         EXPECT_EQ(JudgeReply(c.request, c.reply.data(), c.got, c.queued, 7), c.cause) << c.what;
+}
+
+// An adapter that hears its own request: the published read of register 0 of device 1 and the
+// worked reply, after the request's echo, whole or damaged, at once or a byte at a time.
+TEST(ReceiveReply, DropsTheAdaptersEchoAndNamesItsFaults) {
+    using Bytes = std::vector<uint8_t>;
+    const Bytes request = {0x01, 0x04, 0x00, 0x00, 0x00, 0x01, 0x31, 0xCA};
+    const Bytes reply = {0x01, 0x04, 0x02, 0x00, 0x7B, 0xF9, 0x13};
+    const Bytes exception = {0x01, 0x84, 0x02, 0xC2, 0xC1};  // illegal data address
+    const auto join = [](Bytes a, const Bytes& b, int flip = -1) {
+        if (flip >= 0)
+            a[static_cast<size_t>(flip)] ^= 0x10;
+        a.insert(a.end(), b.begin(), b.end());
+        return a;
+    };
+    std::vector<Bytes> byteByByte;
+    for (uint8_t byte : join(request, reply))
+        byteByByte.push_back({byte});
+    const struct {
+        const char* what;
+        std::vector<Bytes> chunks;
+        ExchangeCause cause;
+        size_t echo, replyBytes;
+    } cases[] = {
+        {"no echo", {reply}, ExchangeCause::Accepted, 0, 7},
+        {"echo and reply at once", {join(request, reply)}, ExchangeCause::Accepted, 8, 7},
+        {"echo then reply", {request, reply}, ExchangeCause::Accepted, 8, 7},
+        {"echo and reply a byte at a time", byteByByte, ExchangeCause::Accepted, 8, 7},
+        {"echo and nothing", {request}, ExchangeCause::EchoNoReply, 8, 0},
+        {"echo then an exception", {join(request, exception)}, ExchangeCause::Short, 8, 5},
+        {"echo cut short",
+         {Bytes(request.begin(), request.begin() + 5)},
+         ExchangeCause::EchoCorrupted,
+         5,
+         0},
+        {"echo with its value damaged",
+         {join(request, reply, 5)},
+         ExchangeCause::EchoCorrupted,
+         7,
+         0},
+        {"echo with its last byte damaged",
+         {join(request, reply, 7)},
+         ExchangeCause::EchoCorrupted,
+         8,
+         0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ExchangeRecord record;
+        std::copy(request.begin(), request.end(), record.request.begin());
+        ScriptedLine line(c.chunks);
+        ReceiveReply(record, line.Source(), REPLY_LENGTH, SHORT_WAIT_MS, 0, 9);
+        EXPECT_EQ(record.cause, c.cause) << DescribeCause(record);
+        EXPECT_EQ(record.echo.size(), c.echo);
+        EXPECT_EQ(record.reply.size(), c.replyBytes);
+        if (record.accepted()) {
+            EXPECT_EQ(record.reply, reply);
+        }
+        if (c.echo == 0) {  // a line without echo is waited for and read once, as ever
+            EXPECT_EQ(line.waits + line.reads, 2);
+        }
+    }
 }
 
 TEST(Decoding, MeasurementIsSignAndMagnitudeInTenths) {

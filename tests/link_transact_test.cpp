@@ -21,6 +21,7 @@ protected:
         sim_ = std::make_unique<SimProcess>(options);
         com_ = std::make_unique<ScopedComPort>(1, sim_->ptyPath());
         link_.port = OpenComPort(1, 9600);
+        link_.baud = 9600;
         ASSERT_TRUE(link_.port);
         link_.lastReadWord = 777;
     }
@@ -53,7 +54,19 @@ TEST_F(TransactTest, AReplyFromAnotherAddressIsStillAccepted) {
     EXPECT_EQ(link_.lastReadWord, 123);
 }
 
-// Every fault of the sensor gives its own cause; the word is left alone.
+// Through an adapter that echoes, at the wire's timing: the echo is set apart, the reply accepted.
+TEST_F(TransactTest, AnEchoingAdapterIsHeardThrough) {
+    Start({"--echo", "--wire-timing"});
+    const ExchangeRecord record =
+        TransactOn(link_, 1, FUNCTION_READ, 0, 1, REPLY_LENGTH, SHORT_WAIT_MS);
+    EXPECT_EQ(record.cause, ExchangeCause::Accepted) << DescribeCause(record);
+    EXPECT_TRUE(std::equal(record.echo.begin(), record.echo.end(), record.request.begin()));
+    EXPECT_EQ(record.echo.size(), 8u);
+    EXPECT_EQ(link_.lastReadWord, 123);
+}
+
+// Every fault of the sensor gives its own cause within the budget; the word is left alone. A
+// device that answers a write with the request itself looks like an echoing adapter.
 TEST_F(TransactTest, EachReplyFaultHasItsCause) {
     const struct {
         const char* fault;
@@ -64,14 +77,17 @@ TEST_F(TransactTest, EachReplyFaultHasItsCause) {
         {"--bad-crc", READ_MEASUREMENT, ExchangeCause::BadCheck, 7},
         {"--extra-byte", READ_MEASUREMENT, ExchangeCause::TooLong, 8},
         {"--exception", READ_MEASUREMENT, ExchangeCause::Short, 5},
-        {"--echo-writes", ZERO, ExchangeCause::TooLong, 8},
+        {"--echo-writes", ZERO, ExchangeCause::EchoNoReply, 0},
         {"--silent", READ_MEASUREMENT, ExchangeCause::NoReply, 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.fault);
         Start({c.fault});
+        const auto start = Clock::now();
         const ExchangeRecord record = TransactOn(link_, 1, c.row.function, c.row.reg, c.row.value,
                                                  REPLY_LENGTH, SHORT_WAIT_MS);
+        const double ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+        EXPECT_LT(ms, SHORT_WAIT_MS + 50);
         EXPECT_EQ(record.cause, c.cause) << DescribeCause(record);
         EXPECT_FALSE(record.accepted());
         EXPECT_EQ(static_cast<size_t>(record.queued), c.bytes);

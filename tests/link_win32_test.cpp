@@ -212,7 +212,8 @@ TEST(Transact, EachFaultHasItsCause) {
         {"BAD_CRC", READ_MEASUREMENT, ExchangeCause::BadCheck},
         {"EXTRA_BYTE", READ_MEASUREMENT, ExchangeCause::TooLong},
         {"EXCEPTION", READ_MEASUREMENT, ExchangeCause::Short},  // 5 bytes
-        {"ECHO_WRITES", ZERO, ExchangeCause::TooLong},          // 8 bytes
+        {"ECHO_WRITES", ZERO, ExchangeCause::EchoNoReply},      // 8 bytes: the request itself
+        {"ECHO", READ_MEASUREMENT, ExchangeCause::Accepted},    // an adapter that echoes
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.role);

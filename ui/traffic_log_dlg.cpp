@@ -28,9 +28,14 @@ constexpr int kDrainMs = 100;
 constexpr int kVisibleRows = 20;
 
 // The widest text each column usually shows, for its width at the start.
-const char* const kWidestCell[TrafficLogModel::ColumnCount] = {
-    "00:00:00.000",         "COM10 (/dev/ttyUSB0)",    "19200", "255", "00 00 00 00 00 00 00 00",
-    "00 00 00 00 00 00 00", "成功（地址或功能码不符）"};
+const char* const kWidestCell[TrafficLogModel::ColumnCount] = {"00:00:00.000",
+                                                               "COM10 (/dev/ttyUSB0)",
+                                                               "19200",
+                                                               "255",
+                                                               "00 00 00 00 00 00 00 00",
+                                                               "00 00 00 00 00 00 00 00",
+                                                               "00 00 00 00 00 00 00",
+                                                               "成功（地址或功能码不符）"};
 
 QPushButton* AddButton(QHBoxLayout* row, const char* text) {
     auto* button = new QPushButton(QString::fromUtf8(text));

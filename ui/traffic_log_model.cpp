@@ -7,7 +7,7 @@
 namespace {
 
 const char* const kHeaders[TrafficLogModel::ColumnCount] = {"时间", "串口", "波特率", "地址",
-                                                            "请求", "应答", "结果"};
+                                                            "请求", "回显", "应答",   "结果"};
 
 QString Hex(const uint8_t* bytes, size_t count) {
     return QString::fromLatin1(
@@ -40,6 +40,9 @@ QString Cell(const ExchangeRecord& record, int column) {
         case TrafficLogModel::Baud: return QString::number(record.baud);
         case TrafficLogModel::Address: return QString::number(record.request[0]);
         case TrafficLogModel::Request: return Hex(record.request.data(), record.request.size());
+        // An echoing adapter's copy of the request, apart from the reply: it tells which kind of
+        // adapter is on the line.
+        case TrafficLogModel::Echo: return Hex(record.echo.data(), record.echo.size());
         case TrafficLogModel::Reply: return Hex(record.reply.data(), record.reply.size());
         case TrafficLogModel::Cause: return CauseText(record);
         default: return {};
@@ -57,6 +60,8 @@ QString CauseText(const ExchangeRecord& record) {
         case ExchangeCause::Short: return QStringLiteral("应答不完整（%1 字节）").arg(bytes);
         case ExchangeCause::TooLong: return QStringLiteral("应答过长");
         case ExchangeCause::BadCheck: return QStringLiteral("校验错误");
+        case ExchangeCause::EchoCorrupted: return QStringLiteral("回显错误");
+        case ExchangeCause::EchoNoReply: return QStringLiteral("回显后无应答");
     }
     return {};
 }

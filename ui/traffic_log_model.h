@@ -17,7 +17,7 @@ class TrafficLogModel : public QAbstractTableModel {
     Q_OBJECT
 
 public:
-    enum Column { Time, Port, Baud, Address, Request, Reply, Cause, ColumnCount };
+    enum Column { Time, Port, Baud, Address, Request, Echo, Reply, Cause, ColumnCount };
     static constexpr int kMaxRows = 10000;
 
     using QAbstractTableModel::QAbstractTableModel;
