@@ -78,10 +78,17 @@ int RunSearch(const CliOptions& o) {
     LinkState link;
     int done = 0;
     bool outputGone = false;  // nobody reads what we find any more: stop as on Ctrl-C
+    bool toldLate = false;
     const SearchResult result = Search(
         link, plan, [&] { return outputGone || interrupt.Requested(); },
         [&](const Probe& probe) {
             ++done;
+            if (probe.late() && !toldLate) {
+                toldLate = true;
+                progress.Clear();
+                PrintError(std::string("a sensor answered late; a longer ") +
+                           (s.fast ? "--turnaround-ms" : "--probe-ms") + " would catch it");
+            }
             if (probe.found()) {
                 progress.Clear();
                 outputGone =

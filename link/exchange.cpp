@@ -106,12 +106,13 @@ std::string DescribeCause(const ExchangeRecord& record) {
         case ExchangeCause::Short: return "short, " + std::to_string(bytes) + " bytes";
         case ExchangeCause::TooLong: return "too long, " + std::to_string(bytes) + " bytes";
         case ExchangeCause::BadCheck: return "bad check";
+        case ExchangeCause::LateAnswer: return "late answer from another address or function";
     }
     return {};
 }
 
 ExchangeRecord TransactOn(LinkState& link, int address, int function, int reg, int value,
-                          int replyLength, int budgetMs, int firstByteMs) {
+                          int replyLength, int budgetMs, int firstByteMs, ReplyFrom from) {
     constexpr int kLongestReply = 256;  // a Modbus RTU frame is never longer
     ExchangeRecord record;
     record.time = std::chrono::system_clock::now();
@@ -143,6 +144,8 @@ ExchangeRecord TransactOn(LinkState& link, int address, int function, int reg, i
         ReadPort(link.port, reply, record.queued < replyLength ? record.queued : replyLength);
     record.reply.assign(reply, reply + got);
     record.cause = JudgeReply(record.request.data(), reply, got, record.queued, replyLength);
+    if (record.cause == ExchangeCause::OtherSender && from == ReplyFrom::RequestedOnly)
+        record.cause = ExchangeCause::LateAnswer;
     if (record.accepted() && function == 0x04)
         link.lastReadWord = reply[3] << 8 | reply[4];
     Report(record);

@@ -35,7 +35,12 @@ enum class ExchangeCause {
     Short,    // fewer bytes than a reply has
     TooLong,  // more bytes queued than a reply has
     BadCheck,
+    LateAnswer,  // from another address or function where only the requested one counts
 };
+
+// Whose reply an exchange accepts. Commands take one from another address or function, as the
+// sensor's users always have; a search must not, since there it is an earlier probe's late answer.
+enum class ReplyFrom { AnySender, RequestedOnly };
 
 // Whether a reply is accepted, and if not why: exactly replyLength bytes both queued and read,
 // and a check over all but the last two bytes that matches them.
@@ -66,7 +71,8 @@ std::string DescribeCause(const ExchangeRecord& record);
 // opens nor closes it. With firstByteMs > 0 the wait ends early when no byte at all has come by
 // then: a reply that has not begun by then cannot be complete within the budget.
 ExchangeRecord TransactOn(LinkState& link, int address, int function, int reg, int value,
-                          int replyLength, int budgetMs, int firstByteMs = 0);
+                          int replyLength, int budgetMs, int firstByteMs = 0,
+                          ReplyFrom from = ReplyFrom::AnySender);
 
 // The window's exchange, on g_link: 1 when the reply is accepted, 0 otherwise.
 int Transact(int address, int function, int reg, int value, int replyLength, int budgetMs);

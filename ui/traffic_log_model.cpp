@@ -57,6 +57,7 @@ QString CauseText(const ExchangeRecord& record) {
         case ExchangeCause::Short: return QStringLiteral("应答不完整（%1 字节）").arg(bytes);
         case ExchangeCause::TooLong: return QStringLiteral("应答过长");
         case ExchangeCause::BadCheck: return QStringLiteral("校验错误");
+        case ExchangeCause::LateAnswer: return QStringLiteral("迟到的应答（地址或功能码不符）");
     }
     return {};
 }
