@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
@@ -16,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "client_watch.h"
 #include "sensor_bus.h"
 #include "sim_options.h"
 #include "termios_rates.h"
@@ -75,12 +77,12 @@ double NowS() {
     return now.tv_sec + now.tv_nsec / 1e9;
 }
 
-// Waits until `fd` (-1: none) is ready for `events`, or `timeout` (null: none) passes. False when
-// the simulator is stopping.
-bool WaitFor(int fd, short events, const timespec* timeout) {
-    pollfd watched[2] = {{g_wakePipe[0], POLLIN, 0}, {fd, events, 0}};
+// Waits until `fd` (-1: none) is ready for `events`, `alsoReadable` (-1: none) is readable, or
+// `timeout` (null: none) passes. False when the simulator is stopping.
+bool WaitFor(int fd, short events, const timespec* timeout, int alsoReadable = -1) {
+    pollfd watched[3] = {{g_wakePipe[0], POLLIN, 0}, {fd, events, 0}, {alsoReadable, POLLIN, 0}};
     while (!g_stop) {
-        const int ready = ppoll(watched, 2, timeout, nullptr);
+        const int ready = ppoll(watched, 3, timeout, nullptr);
         if (ready >= 0)
             return !g_stop && !watched[0].revents;
         if (errno != EINTR)
@@ -201,10 +203,13 @@ bool SendReply(int fd, const FrameEvent& event, std::chrono::steady_clock::time_
     return true;
 }
 
-void Serve(const SimOptions& options, Line& line, FILE* log) {
+void Serve(const SimOptions& options, Line& line, ClientWatch& clients, FILE* log) {
     SensorBus sensors(options.Sensors());
     uint8_t buffer[512];
-    while (WaitFor(line.io, POLLIN, nullptr)) {
+    while (WaitFor(line.io, POLLIN, nullptr, clients.fd())) {
+        // What the kernel would reset on a real line's last close: the exclusive flag.
+        if (clients.LastClientGone())
+            ioctl(line.termios, TIOCNXCL);
         const ssize_t n = read(line.io, buffer, sizeof buffer);
         if (n <= 0) {
             if (n < 0 && (errno == EINTR || errno == EAGAIN))
@@ -260,9 +265,11 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "tessaly-sim: %s\n", error.c_str());
         return 1;
     }
+    // Before any client can know the path, so that every client's open is counted.
+    ClientWatch clients(line.realTty ? std::string() : line.ptyPath);
     std::printf("%s\n", line.realTty ? options->device.c_str() : line.ptyPath.c_str());
     std::fflush(stdout);
-    Serve(*options, line, log);
+    Serve(*options, line, clients, log);
 
     if (!options->linkPath.empty())
         unlink(options->linkPath.c_str());
