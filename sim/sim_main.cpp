@@ -169,11 +169,24 @@ bool OpenLine(const SimOptions& options, Line& line, std::string& error) {
     return true;
 }
 
+std::string LinkTarget(const std::string& linkPath) {
+    char target[4096];
+    const ssize_t n = readlink(linkPath.c_str(), target, sizeof target);
+    return n > 0 ? std::string(target, static_cast<size_t>(n)) : std::string();
+}
+
+// A link left by a simulator that died is replaced; one whose terminal is still there belongs to
+// a live simulator (or to someone's device) and is not taken from it.
 bool MakeLink(const std::string& linkPath, const std::string& target, std::string& error) {
     struct stat existing {};
     if (lstat(linkPath.c_str(), &existing) == 0) {
         if (!S_ISLNK(existing.st_mode)) {
             error = linkPath + " exists and is not a symbolic link";
+            return false;
+        }
+        if (stat(linkPath.c_str(), &existing) == 0) {
+            error = linkPath + " already points to " + LinkTarget(linkPath) +
+                    ", which is in use (another simulator?); give another --link";
             return false;
         }
         unlink(linkPath.c_str());
@@ -271,7 +284,8 @@ int main(int argc, char** argv) {
     std::fflush(stdout);
     Serve(*options, line, clients, log);
 
-    if (!options->linkPath.empty())
+    // Only our own: another simulator may have been given the name since.
+    if (!options->linkPath.empty() && LinkTarget(options->linkPath) == line.ptyPath)
         unlink(options->linkPath.c_str());
     if (log)
         std::fclose(log);

@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 #include <chrono>
+#include <filesystem>
+#include <stdexcept>
 
 #include "exchange.h"
 #include "support/sim_process.h"
@@ -79,6 +81,15 @@ TEST(SimProcess, StopSignalEndsItInEveryState) {
         EXPECT_LT(took, 2s);
         EXPECT_FALSE(linkLeft);
     }
+}
+
+// Two simulators on one --link: the second replaced the first's link, and the first, stopping,
+// then removed the link that was no longer its own.
+TEST(SimProcess, ALiveSimulatorKeepsItsLink) {
+    const std::string link = testing::TempDir() + "tessaly-sim-link-" + std::to_string(getpid());
+    SimProcess first({"--link", link});
+    EXPECT_THROW(SimProcess({"--link", link}), std::runtime_error) << "the second must refuse";
+    EXPECT_EQ(std::filesystem::read_symlink(link), first.ptyPath());
 }
 
 // A client killed with the line exclusive (SIGKILL: it can do nothing) leaves the line as a real
