@@ -2,6 +2,7 @@
 #include "options.h"
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 
@@ -72,6 +73,37 @@ CLI::Validator SensorRate() {
                 return "'" + text + "' is not one of " + RatesText();
             text = std::to_string(value);
             return {};
+        },
+        "");
+}
+
+// R1,R2,...: the list as given, split at every comma; "" when it is a list of rates, each once.
+// The list is taken whole, so that an empty item is seen rather than skipped, and a repeat (which
+// would probe every address again, and list a sensor twice) is refused.
+std::string ParseRates(const std::string& text, std::vector<int>& rates) {
+    rates.clear();
+    for (size_t start = 0;;) {
+        const size_t comma = text.find(',', start);
+        std::string item = text.substr(start, comma == std::string::npos ? comma : comma - start);
+        if (item.empty())
+            return "'" + text + "' has an empty item";
+        if (const std::string error = SensorRate()(item); !error.empty())
+            return error;
+        const int rate = std::stoi(item);
+        if (std::find(rates.begin(), rates.end(), rate) != rates.end())
+            return "'" + text + "' names " + item + " twice";
+        rates.push_back(rate);
+        if (comma == std::string::npos)
+            return {};
+        start = comma + 1;
+    }
+}
+
+CLI::Validator RatesList() {
+    return CLI::Validator(
+        [](std::string& text) {
+            std::vector<int> rates;
+            return ParseRates(text, rates);
         },
         "");
 }
@@ -191,12 +223,12 @@ std::optional<int> ParseCommandLine(int argc, char** argv, CliOptions& o) {
         "stderr.\n"
         "Ctrl-C stops the search. Exit status 1 when no sensor answered.");
     search
-        ->add_option("--rates", o.search.rates,
-                     "rates to try at each address, in this order (default " +
-                         RatesText(SEARCH_RATES, ",") + ")")
+        ->add_option_function<std::string>(
+            "--rates", [&o](const std::string& text) { ParseRates(text, o.search.rates); },
+            "rates to try at each address, in this order (default " + RatesText(SEARCH_RATES, ",") +
+                ")")
         ->type_name("R1,R2,...")
-        ->delimiter(',')
-        ->transform(SensorRate());
+        ->check(RatesList());
     search->add_option("--from", o.search.from, "first address (default 0)")
         ->type_name("N")
         ->transform(Whole(ADDRESS_MIN, ADDRESS_MAX));
