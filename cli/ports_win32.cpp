@@ -45,10 +45,8 @@ nlohmann::ordered_json Json(const PortInfo& p) {
 }
 
 std::string Text(const PortInfo& p) {
-    char head[96];
-    std::snprintf(head, sizeof head, "%-6s%-16s", p.name.c_str(),
-                  p.device.empty() ? "-" : p.device.c_str());
-    std::string text = head + p.state;
+    std::string text =
+        TextColumn(p.name, 6) + TextColumn(p.device.empty() ? "-" : p.device, 16) + p.state;
     if (!p.friendlyName.empty())
         text += "\n      " + p.friendlyName;
     return text;
