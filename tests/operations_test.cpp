@@ -44,7 +44,7 @@ LineSettings Com1(int baud = 9600) {
 }
 
 TEST_F(Operations, EachOperationReachesTheSensor) {
-    Start({"--address", "1", "--current", "-0.5", "--turns", "0x0203"});
+    Start({"--address", "1", "--current", "-0.5", "--turns", "515"});  // 0x0203
     {
         SensorLine sensor(link_, Com1());
         ASSERT_TRUE(sensor.open());
