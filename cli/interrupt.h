@@ -14,15 +14,17 @@ void IgnoreBrokenPipe();
 
 class InterruptWatch {
 public:
-    // POSIX: blocks SIGINT, SIGTERM and SIGHUP, and unblocks them at the end; one that came and
-    // was taken here is not raised again. Windows: catches Ctrl-C, Ctrl-Break and the console's
-    // closing while it lives.
+    // POSIX: blocks every signal whose default ends the process (SIGINT, SIGTERM, SIGHUP, SIGQUIT,
+    // SIGUSR1, ...), but a fault's, and unblocks them at the end; one that came and was taken here
+    // is not raised again. Windows: catches Ctrl-C, Ctrl-Break and the console's closing while it
+    // lives.
     InterruptWatch();
     ~InterruptWatch();
     InterruptWatch(const InterruptWatch&) = delete;
     InterruptWatch& operator=(const InterruptWatch&) = delete;
 
-    // True once one of the signals has come.
+    // True once one of the signals has come, or (POSIX) once nobody reads standard output or
+    // standard error any more: a closed reader stops the work at once, not at the next write.
     bool Requested();
     // Waits until the deadline; true when a signal came first (or had come before).
     bool WaitUntil(std::chrono::steady_clock::time_point deadline);

@@ -1,28 +1,60 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "interrupt.h"
-
+#include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
+#include <sys/signalfd.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
-#include <ctime>
+#include <climits>
+
+#include "interrupt.h"
 
 void IgnoreBrokenPipe() {
     signal(SIGPIPE, SIG_IGN);
 }
 
+namespace {
+
+// Every signal whose default ends the process is a request to finish: whoever sends SIGQUIT or
+// SIGUSR1 to a monitor would otherwise leave its port exclusive for good. Left out are those the
+// kernel sends for the program's own fault (a crash stays a crash, with its report) and SIGKILL,
+// which nobody can take.
+void AddStopSignals(sigset_t& signals) {
+    sigemptyset(&signals);
+    for (int signal : {SIGHUP, SIGINT, SIGQUIT, SIGTERM, SIGABRT, SIGUSR1, SIGUSR2, SIGALRM,
+                       SIGVTALRM, SIGPROF, SIGIO, SIGXCPU, SIGXFSZ})
+        sigaddset(&signals, signal);
+#ifdef SIGPWR
+    sigaddset(&signals, SIGPWR);
+#endif
+    for (int signal = SIGRTMIN; signal <= SIGRTMAX; ++signal)
+        sigaddset(&signals, signal);
+}
+
+// A pipe whose reader went away, or a terminal that hung up, says so without our writing to it.
+bool Gone(const pollfd& watched) {
+    return watched.revents != 0;
+}
+
+}  // namespace
+
 struct InterruptWatch::Platform {
     sigset_t signals;
     sigset_t previous;
+    int fd = -1;  // readable once one of the signals is pending
 };
 
 InterruptWatch::InterruptWatch() : platform_(std::make_unique<Platform>()) {
-    sigemptyset(&platform_->signals);
-    for (int signal : {SIGINT, SIGTERM, SIGHUP})
-        sigaddset(&platform_->signals, signal);
+    AddStopSignals(platform_->signals);
     sigprocmask(SIG_BLOCK, &platform_->signals, &platform_->previous);
+    platform_->fd = signalfd(-1, &platform_->signals, SFD_CLOEXEC | SFD_NONBLOCK);
 }
 
 InterruptWatch::~InterruptWatch() {
+    if (platform_->fd >= 0)
+        close(platform_->fd);
     sigprocmask(SIG_SETMASK, &platform_->previous, nullptr);
 }
 
@@ -32,15 +64,25 @@ bool InterruptWatch::Requested() {
 
 bool InterruptWatch::WaitUntil(std::chrono::steady_clock::time_point deadline) {
     using namespace std::chrono;
+    // A standard stream that was never open has no reader to lose.
+    const auto output = [](int fd) { return fcntl(fd, F_GETFD) >= 0 ? fd : -1; };
+    pollfd watched[] = {
+        {platform_->fd, POLLIN, 0}, {output(STDOUT_FILENO), 0, 0}, {output(STDERR_FILENO), 0, 0}};
     while (!requested_) {
-        const auto left = deadline - steady_clock::now();
-        const auto ns = left > nanoseconds::zero() ? duration_cast<nanoseconds>(left).count() : 0;
-        const timespec timeout{static_cast<time_t>(ns / 1000000000),
-                               static_cast<long>(ns % 1000000000)};
-        if (sigtimedwait(&platform_->signals, nullptr, &timeout) >= 0)
+        const auto left = ceil<milliseconds>(deadline - steady_clock::now()).count();
+        const int ready =
+            poll(watched, 3, left > 0 ? static_cast<int>(std::min<long long>(left, INT_MAX)) : 0);
+        if (ready < 0 && errno == EINTR)
+            continue;
+        if (ready <= 0)
+            break;  // the deadline passed
+        if (watched[0].revents & POLLIN) {
+            // Taken here, so that it is not raised again when the signals are unblocked.
+            signalfd_siginfo taken;
+            (void)!read(platform_->fd, &taken, sizeof taken);
             requested_ = true;
-        else if (errno != EINTR)
-            break;  // EAGAIN: the deadline passed
+        }
+        requested_ = requested_ || Gone(watched[1]) || Gone(watched[2]);
     }
     return requested_;
 }

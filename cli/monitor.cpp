@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "commands.h"
+#include "csv_field.h"
 #include "interrupt.h"
 #include "output.h"
 
@@ -78,15 +79,6 @@ private:
     double max_ = 0;
     double sum_ = 0;
 };
-
-std::string CsvField(const std::string& text) {
-    if (text.find_first_of(",\"\n") == std::string::npos)
-        return text;
-    std::string quoted = "\"";
-    for (char c : text)
-        quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
-    return quoted + "\"";
-}
 
 // False once nothing more can be written (the reader went away).
 bool PrintReading(const MonitorRun& o, const std::string& port, const Reading& r) {

@@ -31,6 +31,10 @@ bool PrintLine(const std::string& text) {
     return std::fflush(stdout) == 0 && !std::ferror(stdout);
 }
 
+std::string TextColumn(const std::string& text, size_t width) {
+    return text + std::string(text.size() < width ? width - text.size() : 1, ' ');
+}
+
 void PrintError(const std::string& message) {
     std::fprintf(stderr, "tessalyctl: %s\n", message.c_str());
 }

@@ -17,6 +17,10 @@ std::string IsoTime(std::chrono::system_clock::time_point time);
 bool PrintJson(const nlohmann::ordered_json& object);
 // One text line on stdout, flushed.
 bool PrintLine(const std::string& text);
+// `text` padded to a column `width` wide, and always followed by a space: a long device path stays
+// whole and apart from the next column, which it only pushes along.
+std::string TextColumn(const std::string& text, size_t width);
+
 // "tessalyctl: message" on stderr.
 void PrintError(const std::string& message);
 

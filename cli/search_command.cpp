@@ -3,6 +3,7 @@
 // terminal, a progress line.
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <memory>
@@ -87,10 +88,17 @@ int RunSearch(const GlobalOptions& o, const SearchOptions& s) {
     LinkState link;
     int done = 0;
     bool outputGone = false;  // nobody reads what we find any more: stop as on Ctrl-C
+    bool toldLate = false;
     const SearchResult result = Search(
         link, plan, [&] { return outputGone || interrupt.Requested(); },
         [&](const Probe& probe) {
             ++done;
+            if (probe.late() && !toldLate) {
+                toldLate = true;
+                progress.Clear();
+                PrintError(std::string("a sensor answered late; a longer ") +
+                           (s.fast ? "--turnaround-ms" : "--probe-ms") + " would catch it");
+            }
             if (probe.found()) {
                 progress.Clear();
                 outputGone =
@@ -119,6 +127,37 @@ int RunSearch(const GlobalOptions& o, const SearchOptions& s) {
     return EXIT_DONE;
 }
 
+// R1,R2,...: the list as given, split at every comma; "" when it is a list of rates, each once.
+// The list is taken whole, so that an empty item is seen rather than skipped, and a repeat (which
+// would probe every address again, and list a sensor twice) is refused.
+std::string ParseRates(const std::string& text, std::vector<int>& rates) {
+    rates.clear();
+    for (size_t start = 0;;) {
+        const size_t comma = text.find(',', start);
+        std::string item = text.substr(start, comma == std::string::npos ? comma : comma - start);
+        if (item.empty())
+            return "'" + text + "' has an empty item";
+        if (const std::string error = SensorRate()(item); !error.empty())
+            return error;
+        const int rate = std::stoi(item);
+        if (std::find(rates.begin(), rates.end(), rate) != rates.end())
+            return "'" + text + "' names " + item + " twice";
+        rates.push_back(rate);
+        if (comma == std::string::npos)
+            return {};
+        start = comma + 1;
+    }
+}
+
+CLI::Validator RatesList() {
+    return CLI::Validator(
+        [](std::string& text) {
+            std::vector<int> rates;
+            return ParseRates(text, rates);
+        },
+        "");
+}
+
 }  // namespace
 
 void AddSearchCommand(CLI::App& app, const GlobalOptions& o, CommandRun& run) {
@@ -131,12 +170,12 @@ void AddSearchCommand(CLI::App& app, const GlobalOptions& o, CommandRun& run) {
         "stderr.\n"
         "Ctrl-C stops the search. Exit status 1 when no sensor answered.");
     search
-        ->add_option("--rates", s->rates,
-                     "rates to try at each address, in this order (default " +
-                         RatesText(SEARCH_RATES, ",") + ")")
+        ->add_option_function<std::string>(
+            "--rates", [s](const std::string& text) { ParseRates(text, s->rates); },
+            "rates to try at each address, in this order (default " + RatesText(SEARCH_RATES, ",") +
+                ")")
         ->type_name("R1,R2,...")
-        ->delimiter(',')
-        ->transform(SensorRate());
+        ->check(RatesList());
     search->add_option("--from", s->from, "first address (default 0)")
         ->type_name("N")
         ->transform(Whole(ADDRESS_MIN, ADDRESS_MAX));

@@ -122,6 +122,7 @@ std::string DescribeCause(const ExchangeRecord& record) {
         case ExchangeCause::BadCheck: return "bad check";
         case ExchangeCause::EchoCorrupted: return "echo corrupted";
         case ExchangeCause::EchoNoReply: return "echo, no reply";
+        case ExchangeCause::LateAnswer: return "late answer from another address or function";
     }
     return {};
 }
@@ -181,7 +182,7 @@ void ReceiveReply(ExchangeRecord& record, const ReplySource& source, int replyLe
 }
 
 ExchangeRecord TransactOn(LinkState& link, int address, int function, int reg, int value,
-                          int replyLength, int budgetMs, int firstByteMs) {
+                          int replyLength, int budgetMs, int firstByteMs, ReplyFrom from) {
     ExchangeRecord record;
     record.time = std::chrono::system_clock::now();
     record.portLabel = link.portLabel;
@@ -196,6 +197,8 @@ ExchangeRecord TransactOn(LinkState& link, int address, int function, int reg, i
         [&](int count, int ms) { return WaitForInput(link.port, count, ms); },
         [&](uint8_t* bytes, int length) { return ReadPort(link.port, bytes, length); }};
     ReceiveReply(record, port, replyLength, budgetMs, firstByteMs, EchoMs(link.baud));
+    if (record.cause == ExchangeCause::OtherSender && from == ReplyFrom::RequestedOnly)
+        record.cause = ExchangeCause::LateAnswer;
     if (record.accepted() && function == 0x04 && record.reply.size() >= 5)
         link.lastReadWord = record.reply[3] << 8 | record.reply[4];
     Report(record);

@@ -37,7 +37,12 @@ enum class ExchangeCause {
     BadCheck,
     EchoCorrupted,  // what came first began as the request but was cut short or differs from it
     EchoNoReply,    // the request came back whole, and nothing after it
+    LateAnswer,  // from another address or function where only the requested one counts
 };
+
+// Whose reply an exchange accepts. Commands take one from another address or function, as the
+// sensor's users always have; a search must not, since there it is an earlier probe's late answer.
+enum class ReplyFrom { AnySender, RequestedOnly };
 
 // Whether a reply is accepted, and if not why: exactly replyLength bytes both queued and read,
 // and a check over all but the last two bytes that matches them.
@@ -85,7 +90,8 @@ void ReceiveReply(ExchangeRecord& record, const ReplySource& source, int replyLe
 // opens nor closes it. With firstByteMs > 0 the wait ends early when no byte at all has come by
 // then: a reply that has not begun by then cannot be complete within the budget.
 ExchangeRecord TransactOn(LinkState& link, int address, int function, int reg, int value,
-                          int replyLength, int budgetMs, int firstByteMs = 0);
+                          int replyLength, int budgetMs, int firstByteMs = 0,
+                          ReplyFrom from = ReplyFrom::AnySender);
 
 using ExchangeObserver = std::function<void(const ExchangeRecord&)>;
 

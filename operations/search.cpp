@@ -49,7 +49,8 @@ SearchResult Search(LinkState& link, const SearchPlan& plan,
             const int firstByte = plan.firstByteMs ? plan.firstByteMs(baud) : 0;
             const Probe probe{address, baud,
                               TransactOn(link, address, SEARCH_PROBE.function, SEARCH_PROBE.reg,
-                                         SEARCH_PROBE.value, REPLY_LENGTH, budget, firstByte)};
+                                         SEARCH_PROBE.value, REPLY_LENGTH, budget, firstByte,
+                                         ReplyFrom::RequestedOnly)};
             sensor.Close();
             ++result.probes;
             if (probe.found())

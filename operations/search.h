@@ -41,11 +41,16 @@ int FastProbeBudgetMs(int baud, int turnaroundMs);
 // answering by then will not have answered within FastProbeBudgetMs either.
 int FastFirstByteMs(int baud, int turnaroundMs);
 
+// A find is a reply from the probed address with the probed function, nothing else: a sensor
+// slower than the probe's budget answers during the next probe, and taking that reply would name
+// an address where nobody is.
 struct Probe {
     int address = 0;
     int baud = 0;
     ExchangeRecord exchange;
-    bool found() const { return exchange.accepted(); }
+    bool found() const { return exchange.cause == ExchangeCause::Accepted; }
+    // Some sensor answered an earlier probe after that probe had given up.
+    bool late() const { return exchange.cause == ExchangeCause::LateAnswer; }
 };
 
 enum class SearchEnd {

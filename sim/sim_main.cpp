@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
@@ -16,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "client_watch.h"
 #include "sensor_bus.h"
 #include "sim_options.h"
 #include "termios_rates.h"
@@ -75,12 +77,12 @@ double NowS() {
     return now.tv_sec + now.tv_nsec / 1e9;
 }
 
-// Waits until `fd` (-1: none) is ready for `events`, or `timeout` (null: none) passes. False when
-// the simulator is stopping.
-bool WaitFor(int fd, short events, const timespec* timeout) {
-    pollfd watched[2] = {{g_wakePipe[0], POLLIN, 0}, {fd, events, 0}};
+// Waits until `fd` (-1: none) is ready for `events`, `alsoReadable` (-1: none) is readable, or
+// `timeout` (null: none) passes. False when the simulator is stopping.
+bool WaitFor(int fd, short events, const timespec* timeout, int alsoReadable = -1) {
+    pollfd watched[3] = {{g_wakePipe[0], POLLIN, 0}, {fd, events, 0}, {alsoReadable, POLLIN, 0}};
     while (!g_stop) {
-        const int ready = ppoll(watched, 2, timeout, nullptr);
+        const int ready = ppoll(watched, 3, timeout, nullptr);
         if (ready >= 0)
             return !g_stop && !watched[0].revents;
         if (errno != EINTR)
@@ -167,11 +169,24 @@ bool OpenLine(const SimOptions& options, Line& line, std::string& error) {
     return true;
 }
 
+std::string LinkTarget(const std::string& linkPath) {
+    char target[4096];
+    const ssize_t n = readlink(linkPath.c_str(), target, sizeof target);
+    return n > 0 ? std::string(target, static_cast<size_t>(n)) : std::string();
+}
+
+// A link left by a simulator that died is replaced; one whose terminal is still there belongs to
+// a live simulator (or to someone's device) and is not taken from it.
 bool MakeLink(const std::string& linkPath, const std::string& target, std::string& error) {
     struct stat existing {};
     if (lstat(linkPath.c_str(), &existing) == 0) {
         if (!S_ISLNK(existing.st_mode)) {
             error = linkPath + " exists and is not a symbolic link";
+            return false;
+        }
+        if (stat(linkPath.c_str(), &existing) == 0) {
+            error = linkPath + " already points to " + LinkTarget(linkPath) +
+                    ", which is in use (another simulator?); give another --link";
             return false;
         }
         unlink(linkPath.c_str());
@@ -214,10 +229,13 @@ bool SendEcho(int fd, const uint8_t* bytes, size_t length,
     return true;
 }
 
-void Serve(const SimOptions& options, Line& line, FILE* log) {
+void Serve(const SimOptions& options, Line& line, ClientWatch& clients, FILE* log) {
     SensorBus sensors(options.Sensors());
     uint8_t buffer[512];
-    while (WaitFor(line.io, POLLIN, nullptr)) {
+    while (WaitFor(line.io, POLLIN, nullptr, clients.fd())) {
+        // What the kernel would reset on a real line's last close: the exclusive flag.
+        if (clients.LastClientGone())
+            ioctl(line.termios, TIOCNXCL);
         const ssize_t n = read(line.io, buffer, sizeof buffer);
         if (n <= 0) {
             if (n < 0 && (errno == EINTR || errno == EAGAIN))
@@ -276,11 +294,14 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "tessaly-sim: %s\n", error.c_str());
         return 1;
     }
+    // Before any client can know the path, so that every client's open is counted.
+    ClientWatch clients(line.realTty ? std::string() : line.ptyPath);
     std::printf("%s\n", line.realTty ? options->device.c_str() : line.ptyPath.c_str());
     std::fflush(stdout);
-    Serve(*options, line, log);
+    Serve(*options, line, clients, log);
 
-    if (!options->linkPath.empty())
+    // Only our own: another simulator may have been given the name since.
+    if (!options->linkPath.empty() && LinkTarget(options->linkPath) == line.ptyPath)
         unlink(options->linkPath.c_str());
     if (log)
         std::fclose(log);

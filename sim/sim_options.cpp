@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "sim_options.h"
 
-#include <cerrno>
-#include <cstdlib>
+#include <charconv>
+#include <cmath>
 #include <functional>
 #include <limits>
 #include <map>
@@ -22,26 +22,35 @@ std::string RatesText() {
     return text;
 }
 
+// Numbers are decimal, as tessalyctl reads them: "010" is ten, "0x10" no number.
 bool ParseInt(const std::string& text, long low, long high, int& out) {
-    errno = 0;
-    char* end = nullptr;
-    const long value = std::strtol(text.c_str(), &end, 0);
-    if (text.empty() || *end != '\0' || errno != 0 || value < low || value > high)
+    long value = 0;
+    const char* end = text.data() + text.size();
+    const auto [ptr, ec] = std::from_chars(text.data(), end, value);
+    if (text.empty() || ec != std::errc() || ptr != end || value < low || value > high)
         return false;
     out = static_cast<int>(value);
     return true;
 }
 
+// A finite decimal number: "inf" or "nan" would make no reading at all.
 bool ParseDouble(const std::string& text, double& out) {
-    errno = 0;
-    char* end = nullptr;
-    out = std::strtod(text.c_str(), &end);
-    return !text.empty() && *end == '\0' && errno == 0;
+    const char* end = text.data() + text.size();
+    const auto [ptr, ec] = std::from_chars(text.data(), end, out);
+    return !text.empty() && ec == std::errc() && ptr == end && std::isfinite(out);
+}
+
+// The largest magnitude the measurement word shows: 0x7FFF tenths of an ampere.
+constexpr double kMaxAmperes = 0x7FFF / 10.0;
+
+// A current the sensor can show.
+bool ParseCurrent(const std::string& text, double& out) {
+    return ParseDouble(text, out) && std::fabs(out) <= kMaxAmperes;
 }
 
 bool ParseSine(const std::string& text, SensorConfig& sensor) {
     const auto colon = text.find(':');
-    if (!ParseDouble(text.substr(0, colon), sensor.sineAmplitude))
+    if (!ParseCurrent(text.substr(0, colon), sensor.sineAmplitude))
         return false;
     return colon == std::string::npos ||
            (ParseDouble(text.substr(colon + 1), sensor.sinePeriodS) && sensor.sinePeriodS > 0);
@@ -60,7 +69,7 @@ bool ParseSensor(const std::string& text, SensorConfig& sensor) {
     const auto rateLength = colon == std::string::npos ? std::string::npos : colon - at - 1;
     return ParseInt(text.substr(0, at), 0, 255, sensor.address) &&
            ParseRate(text.substr(at + 1, rateLength), sensor.baud) &&
-           (colon == std::string::npos || ParseDouble(text.substr(colon + 1), sensor.current));
+           (colon == std::string::npos || ParseCurrent(text.substr(colon + 1), sensor.current));
 }
 
 // A line cannot hold two sensors that answer the same requests.
@@ -154,7 +163,8 @@ std::optional<SimOptions> ParseSimOptions(const std::vector<std::string>& args,
         {"--turns",
          {"0-65535", [&](const std::string& v) { return ParseInt(v, 0, 0xFFFF, s.turnsWord); }}},
         {"--current",
-         {"amperes, a number", [&](const std::string& v) { return ParseDouble(v, s.current); }}},
+         {"amperes, -3276.7 to 3276.7",
+          [&](const std::string& v) { return ParseCurrent(v, s.current); }}},
         {"--sine",
          {"A[:PERIOD], amperes and seconds",
           [&](const std::string& v) { return ParseSine(v, s); }}},

@@ -73,8 +73,10 @@ TEST_F(CliCommands, ExitStatusesAndPorts) {
     ScopedComPort com1(1, answering.ptyPath());
     ScopedComPort com2(2, silent.ptyPath());
     ScopedComPort com3(3, refusing.ptyPath());
-    const std::string file = testing::TempDir() + "/tessalyctl-not-a-tty";
+    // A long path: `ports` must keep it whole and apart from the state.
+    const std::string file = testing::TempDir() + "tessalyctl-not-a-tty-" + std::string(100, 'x');
     std::ofstream(file) << "x";
+    ScopedComPort com5(5, file);
     CtlProcess holder({"-p", "1", "-a", "1", "monitor", "--period", "50"});
     ASSERT_TRUE(AwaitRequests(answering, 1));  // it has the port now
     const struct {
@@ -114,7 +116,9 @@ TEST_F(CliCommands, ExitStatusesAndPorts) {
             heldByCtl |= h["command"] == "tessalyctl";
         EXPECT_EQ(heldByCtl, states[n].heldByCtl);
     }
-    EXPECT_EQ(Lines(RunCtl({"ports"}).out).at(3), "COM4  -               absent");
+    const auto text = Lines(RunCtl({"ports"}).out);
+    EXPECT_EQ(text.at(3), "COM4  -               absent");
+    EXPECT_EQ(text.at(4), "COM5  " + file + " not a serial device");
     holder.Signal(SIGINT);
     EXPECT_EQ(holder.Finish().status, 0);
     std::remove(file.c_str());
@@ -175,6 +179,10 @@ TEST_F(CliCommands, BadValuesRefusedBeforeTheLine) {
         {{"search", "--to", "256"}, "256 out of range 0-255"},
         {{"search", "--from", "9", "--to", "3"}, "search range 9-3 is empty"},
         {{"search", "--rates", "1200,600"}, "'600' is not one of"},
+        {{"search", "--rates", "9600,,4800"}, "'9600,,4800' has an empty item"},
+        {{"search", "--rates", "9600,"}, "'9600,' has an empty item"},
+        {{"search", "--rates", ",4800"}, "',4800' has an empty item"},
+        {{"search", "--rates", "4800,4800,4800"}, "names 4800 twice"},
         {{"search", "--fast", "--probe-ms", "20"}, "excludes"},
         {{"monitor", "--period", "0"}, "0 out of range 1-86400000"},
         {{"monitor", "--format", "xml"}, "xml not in {text,csv,json}"},

@@ -1,10 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// tessalyctl monitor against the simulated sensor: its three formats and summary, Ctrl-C, and a
-// line that hangs up and comes back.
+// tessalyctl monitor against the simulated sensor: its three formats and summary, Ctrl-C and the
+// other stops, a reader that goes away, and a line that hangs up and comes back.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <unistd.h>
 
+#include <cstring>
 #include <nlohmann/json.hpp>
 #include <regex>
 
@@ -97,6 +98,38 @@ TEST_F(CliMonitor, AStopNeverLeavesThePortHeld) {
     monitor.CloseOutput();  // the reader goes away
     EXPECT_EQ(monitor.Finish().status, 0);
     EXPECT_TRUE(portIsFree());
+    // Every signal whose default ends a program is a stop, as Ctrl-C is.
+    for (int signal : {SIGQUIT, SIGUSR1, SIGUSR2, SIGALRM}) {
+        SCOPED_TRACE(strsignal(signal));
+        CtlProcess stopped({"-a", "3", "monitor", "--period", "20"});
+        ASSERT_TRUE(AwaitRequests(sim, sim.LogLines().size() + 2));
+        stopped.Signal(signal);
+        EXPECT_EQ(stopped.Finish().status, 0);
+        EXPECT_TRUE(portIsFree());
+    }
+}
+
+// A reader of either stream that goes away stops the work at once: not at the next find (there
+// may be none), nor never (the trace's failed writes went unnoticed).
+TEST_F(CliMonitor, AReaderThatGoesAwayStopsTheWork) {
+    SimProcess sim({"--address", "0"});
+    ScopedComPort com(1, sim.ptyPath());
+    const struct {
+        std::vector<std::string> args;
+        bool errors;  // the reader of stderr goes, not stdout's
+    } rows[] = {
+        {{"search", "--all", "--rates", "9600", "--probe-ms", "100"}, false},
+        {{"-a", "0", "--trace", "monitor", "--period", "20"}, true},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.args[row.errors ? 2 : 0]);
+        CtlProcess ctl(row.args);
+        ASSERT_TRUE(AwaitRequests(sim, sim.LogLines().size() + 2));
+        row.errors ? ctl.CloseErrors() : ctl.CloseOutput();
+        const size_t seen = sim.LogLines().size();
+        EXPECT_EQ(ctl.Finish(10).status, 0);
+        EXPECT_LE(sim.LogLines().size(), seen + 2) << "more than the exchange under way";
+    }
 }
 
 TEST_F(CliMonitor, RecoversWhenTheLineComesBack) {

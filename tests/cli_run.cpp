@@ -59,7 +59,7 @@ CtlResult CtlProcess::Finish(int limitS) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(limitS);
     pollfd fds[2] = {{out_, POLLIN, 0}, {err_, POLLIN, 0}};
     std::string* texts[2] = {&result.out, &result.err};
-    int open = out_ >= 0 ? 2 : 1;
+    int open = (out_ >= 0) + (err_ >= 0);
     while (open > 0) {
         if (std::chrono::steady_clock::now() > deadline)
             kill(pid_, SIGKILL);
@@ -89,6 +89,11 @@ CtlResult CtlProcess::Finish(int limitS) {
 void CtlProcess::CloseOutput() {
     close(out_);
     out_ = -1;
+}
+
+void CtlProcess::CloseErrors() {
+    close(err_);
+    err_ = -1;
 }
 
 CtlResult RunCtl(const std::vector<std::string>& args, int limitS) {

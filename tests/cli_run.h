@@ -26,6 +26,8 @@ public:
     void Signal(int signal);
     // Stops reading its standard output, as a reader that went away (`| head`) does.
     void CloseOutput();
+    // The same for its standard error.
+    void CloseErrors();
     // Reads its output until it ends (killing it after `limitS` seconds) and returns the result.
     CtlResult Finish(int limitS = 30);
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // tessalyctl search against the simulated line: every sensor of a line with several, a sensor
-// that answers late found by --fast at every rate, and a line where nobody answers.
+// that answers late found by --fast at every rate, one slower than the probe named nowhere, and a
+// line where nobody answers.
 #include <gtest/gtest.h>
 
 #include <nlohmann/json.hpp>
@@ -43,6 +44,21 @@ TEST_F(CliSearch, FastFindsALateSensorAtEveryRate) {
         EXPECT_EQ(r.status, 0) << r.err;
         EXPECT_EQ(r.out, "address 7, " + std::to_string(rate) + " baud\n");
     }
+}
+
+// A sensor slower than the probe answers during the next probe, from its own address: that is no
+// sensor at the next address, and the search says how to catch the slow one.
+TEST_F(CliSearch, ALateAnswerIsNoFind) {
+    SimProcess sim({"--address", "3", "--baud", "4800", "--turnaround-ms", "75"});
+    ScopedComPort com(1, sim.ptyPath());
+    const CtlResult r =
+        RunCtl({"search", "--fast", "--rates", "4800", "--from", "2", "--to", "5", "--all"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err,
+              "tessalyctl: a sensor answered late; a longer --turnaround-ms would catch it\n"
+              "tessalyctl: COM1 (" +
+                  sim.ptyPath() + "): no sensor answered at addresses 2-5\n");
 }
 
 TEST_F(CliSearch, NobodyAnswers) {

@@ -1,15 +1,21 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The traffic log against the simulated sensor: each way an exchange can end, shown in words;
 // the search worker's exchanges arriving without waiting for the window; pause, clear, save;
-// the cap; nothing recorded while closed. Request frames are the published Modbus ones.
+// a save that fails part-way; the cap; nothing recorded while closed. Request frames are the
+// published Modbus ones.
+#include <sys/resource.h>
+
 #include <QLabel>
 #include <QRegularExpression>
 #include <QScrollBar>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
+#include <csignal>
+#include <cstring>
 #include <future>
 
+#include "csv_file.h"
 #include "diagnostics_support.h"
 #include "link_state.h"
 #include "registers.h"
@@ -167,6 +173,25 @@ private Q_SLOTS:
     }
 
     // Ten thousand rows stay, the newest; an operator scrolled up keeps the rows in view.
+    // A disk that fills during the write: the operator is told why, not "Unknown error". A limit
+    // on the file's size stops a write part-way as a full disk does.
+    void aSaveThatFailsPartWayNamesTheCause() {
+        QTemporaryDir folder;
+        RecordedMessages messages;
+        rlimit previous{};
+        getrlimit(RLIMIT_FSIZE, &previous);
+        rlimit limited = previous;
+        limited.rlim_cur = 4096;
+        const auto handler = signal(SIGXFSZ, SIG_IGN);  // the write fails instead
+        setrlimit(RLIMIT_FSIZE, &limited);
+        const bool saved = SaveCsvFile(folder.filePath(U("记录.csv")), QByteArray(65536, 'x'));
+        setrlimit(RLIMIT_FSIZE, &previous);
+        signal(SIGXFSZ, handler);
+        QVERIFY(!saved);
+        QCOMPARE(messages.texts,
+                 QStringList{U("保存文件失败：") + QString::fromLocal8Bit(strerror(EFBIG))});
+    }
+
     void keepsTheLastTenThousand() {
         CTrafficLogDlg log;
         log.show();

@@ -11,6 +11,7 @@
 #include <climits>
 #include <thread>
 
+#include "csv_field.h"
 #include "registers.h"
 #include "search.h"
 #include "sensor_line.h"
@@ -43,7 +44,7 @@ LineSettings Com1(int baud = 9600) {
 }
 
 TEST_F(Operations, EachOperationReachesTheSensor) {
-    Start({"--address", "1", "--current", "-0.5", "--turns", "0x0203"});
+    Start({"--address", "1", "--current", "-0.5", "--turns", "515"});  // 0x0203
     {
         SensorLine sensor(link_, Com1());
         ASSERT_TRUE(sensor.open());
@@ -165,6 +166,24 @@ std::vector<std::string> Probes(const SimProcess& sim) {
         probes.push_back(std::to_string(std::stoi(LoggedRequest(line).substr(0, 2), nullptr, 16)) +
                          "@" + std::to_string(LoggedBaud(line)));
     return probes;
+}
+
+// RFC 4180, section 2: a field holding a comma, a double quote, CR or LF is enclosed in double
+// quotes, and a quote inside it is doubled. A port name may hold any of them.
+TEST(CsvField, QuotedAsRfc4180Wants) {
+    const struct {
+        std::string text, field;
+    } rows[] = {
+        {"COM1 (/dev/ttyUSB0)", "COM1 (/dev/ttyUSB0)"},
+        {"/tmp/a,b", "\"/tmp/a,b\""},
+        {"say \"hi\"", "\"say \"\"hi\"\"\""},
+        {"/tmp/a\rb", "\"/tmp/a\rb\""},
+        {"/tmp/a\nb", "\"/tmp/a\nb\""},
+        {"/tmp/\xff\xc3", "/tmp/\uFFFD\uFFFD"},  // not UTF-8
+        {"/tmp/\u00e9\u4e32", "/tmp/\u00e9\u4e32"},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(CsvField(row.text), row.field) << row.text;
 }
 
 TEST(SearchRange, EdgesOfTheRange) {

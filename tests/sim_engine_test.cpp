@@ -74,16 +74,21 @@ TEST(SimOptions, BadOptionsAreRefused) {
                                                {"--address", "256"},
                                                {"--address"},
                                                {"--drop-every", "0"},
-                                               {"--current", "lots"}}) {
+                                               {"--current", "lots"},
+                                               {"--address", "0x10"},
+                                               {"--current", "inf"},
+                                               {"--current", "nan"},
+                                               {"--current", "1e18"},
+                                               {"--current", "-3276.8"}}) {
         std::string error;
         EXPECT_FALSE(ParseSimOptions(args, error));
-        EXPECT_FALSE(error.empty()) << args[0];
+        EXPECT_FALSE(error.empty()) << args.back();
     }
     std::string error;
-    const auto options =
-        ParseSimOptions({"--address", "0x10", "--sine", "2:10", "--wire-timing"}, error);
+    const auto options = ParseSimOptions(
+        {"--address", "010", "--current", "3276.7", "--sine", "2:10", "--wire-timing"}, error);
     ASSERT_TRUE(options) << error;
-    EXPECT_EQ(options->sensor.address, 16);
+    EXPECT_EQ(options->sensor.address, 10);  // decimal, as everywhere else
     EXPECT_TRUE(options->wireTiming);
 }
 

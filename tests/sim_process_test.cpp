@@ -1,13 +1,18 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// tessaly-sim as a process: a stop signal ends it promptly in every state and removes its link.
+// tessaly-sim as a process: a stop signal ends it promptly in every state and removes its link,
+// which no second simulator takes over, and a dead client's exclusive flag goes with its last
+// close.
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 #include <chrono>
+#include <filesystem>
+#include <stdexcept>
 
 #include "exchange.h"
 #include "support/sim_process.h"
@@ -76,6 +81,35 @@ TEST(SimProcess, StopSignalEndsItInEveryState) {
         EXPECT_LT(took, 2s);
         EXPECT_FALSE(linkLeft);
     }
+}
+
+// Two simulators on one --link: the second replaced the first's link, and the first, stopping,
+// then removed the link that was no longer its own.
+TEST(SimProcess, ALiveSimulatorKeepsItsLink) {
+    const std::string link = testing::TempDir() + "tessaly-sim-link-" + std::to_string(getpid());
+    SimProcess first({"--link", link});
+    EXPECT_THROW(SimProcess({"--link", link}), std::runtime_error) << "the second must refuse";
+    EXPECT_EQ(std::filesystem::read_symlink(link), first.ptyPath());
+}
+
+// A client killed with the line exclusive (SIGKILL: it can do nothing) leaves the line as a real
+// adapter's last close does: free for the next client, not "busy" until the simulator restarts.
+TEST(SimProcess, ADeadClientsExclusiveFlagGoesWithIt) {
+    SimProcess sim({});
+    const int fd = open(sim.ptyPath().c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(ioctl(fd, TIOCEXCL), 0);
+    close(fd);  // as the kernel closes a dead client's handles, leaving the flag set
+    int exclusive = 1;
+    for (int k = 0; k < 100 && exclusive; ++k) {
+        usleep(10000);
+        const int again = open(sim.ptyPath().c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+        if (again >= 0) {  // root opens whatever the flag; others are refused while it is set
+            ioctl(again, TIOCGEXCL, &exclusive);
+            close(again);
+        }
+    }
+    EXPECT_EQ(exclusive, 0);
 }
 
 }  // namespace

@@ -12,10 +12,12 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <clocale>
+#include <csignal>
 #include <thread>
 
 #include "about_dlg.h"
 #include "link_state.h"
+#include "quit_signals.h"
 #include "support/sim_process.h"
 #include "support/window_support.h"
 #include "text_number.h"
@@ -239,14 +241,29 @@ private Q_SLOTS:
         Click(dialog, IDC_ACQUIRE);
     }
 
+    // Closed by the operator, or asked to end by a signal: it ends the same way.
+    void closingDuringAcquisitionReleasesThePort_data() {
+        QTest::addColumn<int>("signal");
+        QTest::newRow("closed") << 0;
+        QTest::newRow("SIGINT") << SIGINT;
+        QTest::newRow("SIGTERM") << SIGTERM;
+        QTest::newRow("SIGHUP") << SIGHUP;
+    }
     void closingDuringAcquisitionReleasesThePort() {
+        QFETCH(int, signal);
         SimProcess sim({"--address", "0"});
         ScopedComPort com(1, sim.ptyPath());
         CSensorDlg dialog;
         dialog.show();
         Click(dialog, IDC_ACQUIRE);
         QTRY_VERIFY(TextOf(dialog, IDC_OK_COUNT).toInt() >= 1);
-        dialog.reject();
+        if (signal) {
+            CloseWindowsOnQuitSignals();
+            raise(signal);
+            QTRY_VERIFY(!dialog.isVisible());
+        } else {
+            dialog.reject();
+        }
         QVERIFY(!dialog.link().port);
         const size_t requests = sim.LogLines().size();
         QTest::qWait(700);

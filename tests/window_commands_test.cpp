@@ -110,7 +110,7 @@ private Q_SLOTS:
     }
 
     void successChangesTheBoxes() {
-        Bench b({"--turns", "0x0203"});
+        Bench b({"--turns", "515"});  // 0x0203
         RecordedMessages messages;
         Click(b.dialog, IDC_READ_TURNS);
         QCOMPARE(TextOf(b.dialog, IDC_TURNS), U("3"));  // the low byte of 0x0203, no message

@@ -18,9 +18,25 @@ QString AskCsvPath(QWidget* parent, const QString& title, const QString& baseNam
                                         QStringLiteral("CSV 文件 (*.csv)"));
 }
 
+namespace {
+
+// A write the disk takes only in part (it fills meanwhile) comes back short with no reason given;
+// the next write of the rest then fails with the reason, which the operator is told.
+bool WriteAll(QSaveFile& file, const QByteArray& bytes) {
+    for (qint64 done = 0; done < bytes.size();) {
+        const qint64 n = file.write(bytes.constData() + done, bytes.size() - done);
+        if (n <= 0)
+            return false;
+        done += n;
+    }
+    return true;
+}
+
+}  // namespace
+
 bool SaveCsvFile(const QString& path, const QByteArray& bytes) {
     QSaveFile file(path);
-    if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit())
+    if (file.open(QIODevice::WriteOnly) && WriteAll(file, bytes) && file.commit())
         return true;
     AfxMessageBox(QStringLiteral("保存文件失败：%1").arg(file.errorString()));
     return false;

@@ -5,6 +5,7 @@
 #include <QStyleFactory>
 
 #include "main_icon.h"
+#include "quit_signals.h"
 #include "sensor_dlg.h"
 #include "version.h"
 
@@ -14,6 +15,7 @@ void ConfigureApplication() {
     QApplication::setWindowIcon(MainIcon());
     QGuiApplication::setDesktopFileName(QStringLiteral("tessaly"));
     QCoreApplication::setApplicationVersion(QString::fromUtf8(TESSALY_VERSION));
+    CloseWindowsOnQuitSignals();
 }
 
 bool CSensorApp::InitInstance() {

@@ -4,6 +4,8 @@
 #include <QBrush>
 #include <QDateTime>
 
+#include "csv_field.h"
+
 namespace {
 
 const char* const kHeaders[TrafficLogModel::ColumnCount] = {"时间", "串口", "波特率", "地址",
@@ -20,16 +22,6 @@ QDateTime LocalTime(const ExchangeRecord& record) {
     using namespace std::chrono;
     return QDateTime::fromMSecsSinceEpoch(
         duration_cast<milliseconds>(record.time.time_since_epoch()).count());
-}
-
-// RFC 4180: a field with a comma, a quote or a line break goes in quotes, its quotes doubled.
-QByteArray CsvField(const QString& text) {
-    QByteArray field = text.toUtf8();
-    if (field.contains(',') || field.contains('"') || field.contains('\n')) {
-        field.replace("\"", "\"\"");
-        field = '"' + field + '"';
-    }
-    return field;
 }
 
 QString Cell(const ExchangeRecord& record, int column) {
@@ -62,6 +54,7 @@ QString CauseText(const ExchangeRecord& record) {
         case ExchangeCause::BadCheck: return QStringLiteral("校验错误");
         case ExchangeCause::EchoCorrupted: return QStringLiteral("回显错误");
         case ExchangeCause::EchoNoReply: return QStringLiteral("回显后无应答");
+        case ExchangeCause::LateAnswer: return QStringLiteral("迟到的应答（地址或功能码不符）");
     }
     return {};
 }
@@ -130,7 +123,7 @@ QByteArray TrafficLogModel::ToCsv() const {
                 column == Time
                     ? LocalTime(record).toString(QStringLiteral("yyyy-MM-dd hh:mm:ss.zzz"))
                     : Cell(record, column);
-            csv += (column ? "," : "") + CsvField(text);
+            csv += (column ? "," : "") + QByteArray::fromStdString(CsvField(text.toStdString()));
         }
         csv += '\n';
     }

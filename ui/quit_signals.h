@@ -1,0 +1,10 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The window asked to end by a signal (Ctrl-C in its terminal, `kill`, the terminal closing) ends
+// as its close button ends it: a process killed mid-acquisition would leave the port's exclusive
+// flag set, and every later open refused as busy while anything else holds the tty.
+#pragma once
+
+// From now on SIGINT, SIGTERM and SIGHUP close every window of the application, on the window's
+// thread, so the main window stops its workers and releases the port before the process ends.
+// Needs the application object; a second call changes nothing.
+void CloseWindowsOnQuitSignals();
