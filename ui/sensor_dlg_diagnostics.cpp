@@ -2,6 +2,7 @@
 // The main window's diagnostics: the traffic log and the current trend, opened from its context
 // menu. Each is made on first use and kept (with its rows and ticks) until the window goes.
 #include "current_trend_dlg.h"
+#include "message_box.h"
 #include "registers.h"
 #include "sensor_dlg.h"
 #include "traffic_log_dlg.h"
@@ -18,13 +19,13 @@ void ShowToolWindow(QDialog* window) {
 
 void CSensorDlg::OnTrafficLog() {
     if (!trafficLog_)
-        trafficLog_ = new CTrafficLogDlg(this);
+        trafficLog_ = new CTrafficLogDlg(this, AfxMessageBox);
     ShowToolWindow(trafficLog_);
 }
 
 void CSensorDlg::OnCurrentTrend() {
     if (!currentTrend_)
-        currentTrend_ = new CCurrentTrendDlg(this);
+        currentTrend_ = new CCurrentTrendDlg(this, AfxMessageBox);
     ShowToolWindow(currentTrend_);
 }
 

@@ -5,30 +5,16 @@
 #include <QChartView>
 #include <QDateTime>
 #include <QDateTimeAxis>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLegendMarker>
 #include <QLineSeries>
-#include <QPushButton>
 #include <QScatterSeries>
-#include <QVBoxLayout>
 #include <QValueAxis>
 #include <vector>
 
-#include "csv_file.h"
-#include "dialog_builder.h"
+#include "diagnostics_texts.h"
 
 namespace {
-
-constexpr const char* kCaption = "电流曲线";
-constexpr const char* kReadingsName = "电流";
-constexpr const char* kFailuresName = "失败";
-constexpr const char* kCurrentTitle = "电流（A）";
-constexpr const char* kClear = "清除";
-constexpr const char* kSave = "保存...";
-constexpr const char* kSaveTitle = "保存电流曲线";
-constexpr const char* kStats = "读数 %1 次，失败 %2 次，最小 %3，平均 %4，最大 %5";
-constexpr const char* kNoValue = "--";
 
 // At the shortest period ten minutes hold 60 000 ticks; the chart draws at most two points (the
 // lowest and the highest) per slice of time, which is finer than its pixels.
@@ -45,13 +31,6 @@ QString Amperes(double value, int decimals) {
     return QString::number(value, 'f', decimals) + QStringLiteral(" A");
 }
 
-QPushButton* AddButton(QHBoxLayout* row, const char* text) {
-    auto* button = new QPushButton(QString::fromUtf8(text));
-    button->setAutoDefault(false);
-    row->addWidget(button);
-    return button;
-}
-
 // One slice of time: its lowest and highest reading in the order they came, and whether a tick
 // in it failed.
 struct Slice {
@@ -61,11 +40,9 @@ struct Slice {
 
 }  // namespace
 
-CCurrentTrendDlg::CCurrentTrendDlg(QWidget* parent) : QDialog(parent) {
-    setWindowTitle(QString::fromUtf8(kCaption));
-    const QFont font = DialogFont(9);
-    setFont(font);
-    setSizeGripEnabled(true);
+CCurrentTrendDlg::CCurrentTrendDlg(QWidget* parent, Tell tell)
+    : CToolWindow(parent, kTrendCaption, kTrendSaveTitle, std::move(tell)) {
+    const QFont font = this->font();
 
     chart_ = new QChart;
     chart_->setBackgroundRoundness(0);
@@ -73,7 +50,7 @@ CCurrentTrendDlg::CCurrentTrendDlg(QWidget* parent) : QDialog(parent) {
     chart_->legend()->setAlignment(Qt::AlignTop);
     chart_->legend()->setFont(font);
     failures_ = new QScatterSeries;
-    failures_->setName(QString::fromUtf8(kFailuresName));
+    failures_->setName(QString::fromUtf8(kTrendFailures));
     failures_->setMarkerShape(QScatterSeries::MarkerShapeRectangle);
     failures_->setMarkerSize(7);
     failures_->setColor(Qt::red);
@@ -83,7 +60,7 @@ CCurrentTrendDlg::CCurrentTrendDlg(QWidget* parent) : QDialog(parent) {
     timeAxis_->setTickCount(6);
     timeAxis_->setLabelsFont(font);
     currentAxis_ = new QValueAxis;
-    currentAxis_->setTitleText(QString::fromUtf8(kCurrentTitle));
+    currentAxis_->setTitleText(QString::fromUtf8(kTrendCurrentTitle));
     currentAxis_->setTitleFont(font);
     currentAxis_->setLabelsFont(font);
     currentAxis_->setLabelFormat(QStringLiteral("%.1f"));
@@ -97,18 +74,8 @@ CCurrentTrendDlg::CCurrentTrendDlg(QWidget* parent) : QDialog(parent) {
     auto* view = new QChartView(chart_);
     view->setRenderHint(QPainter::Antialiasing);
 
-    auto* buttons = new QHBoxLayout;
     stats_ = new QLabel;
-    buttons->addWidget(stats_);
-    buttons->addStretch();
-    connect(AddButton(buttons, kClear), &QPushButton::clicked, this,
-            &CCurrentTrendDlg::OnClickedClear);
-    connect(AddButton(buttons, kSave), &QPushButton::clicked, this,
-            &CCurrentTrendDlg::OnClickedSave);
-
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(view, 1);
-    layout->addLayout(buttons);
+    Lay(view, stats_, {});
 
     refreshTimer_.setSingleShot(true);
     refreshTimer_.setInterval(kRefreshMs);
@@ -195,8 +162,8 @@ void CCurrentTrendDlg::Refresh() {
     failures_->replace(marks);
     timeAxis_->setRange(QDateTime::fromMSecsSinceEpoch(start), QDateTime::fromMSecsSinceEpoch(end));
 
-    const QString none = QString::fromUtf8(kNoValue);
-    stats_->setText(QString::fromUtf8(kStats)
+    const QString none = QString::fromUtf8(kTrendNoValue);
+    stats_->setText(QString::fromUtf8(kTrendStats)
                         .arg(stats.readings)
                         .arg(stats.failures)
                         .arg(stats.readings ? Amperes(stats.min, 1) : none,
@@ -211,7 +178,7 @@ QLineSeries* CCurrentTrendDlg::Segment(size_t index) {
         series->attachAxis(timeAxis_);
         series->attachAxis(currentAxis_);
         if (readings_.empty()) {
-            series->setName(QString::fromUtf8(kReadingsName));
+            series->setName(QString::fromUtf8(kTrendReadings));
         } else {
             series->setPen(readings_.front()->pen());
             for (QLegendMarker* marker : chart_->legend()->markers(series))
@@ -227,9 +194,6 @@ void CCurrentTrendDlg::OnClickedClear() {
     Refresh();
 }
 
-void CCurrentTrendDlg::OnClickedSave() {
-    const QString path =
-        AskCsvPath(this, QString::fromUtf8(kSaveTitle), QString::fromUtf8(kCaption));
-    if (!path.isEmpty())
-        SaveCsvFile(path, trend_.ToCsv());
+QByteArray CCurrentTrendDlg::ToCsv() {
+    return trend_.ToCsv();
 }

@@ -7,7 +7,7 @@
 #include <QSaveFile>
 #include <QStandardPaths>
 
-#include "message_box.h"
+#include "diagnostics_texts.h"
 
 QString AskCsvPath(QWidget* parent, const QString& title, const QString& baseName) {
     const QString name = baseName +
@@ -15,7 +15,7 @@ QString AskCsvPath(QWidget* parent, const QString& title, const QString& baseNam
                          QStringLiteral(".csv");
     const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     return QFileDialog::getSaveFileName(parent, title, QDir(folder).filePath(name),
-                                        QStringLiteral("CSV 文件 (*.csv)"));
+                                        QString::fromUtf8(kCsvFilter));
 }
 
 namespace {
@@ -34,10 +34,9 @@ bool WriteAll(QSaveFile& file, const QByteArray& bytes) {
 
 }  // namespace
 
-bool SaveCsvFile(const QString& path, const QByteArray& bytes) {
+QString SaveCsvFile(const QString& path, const QByteArray& bytes) {
     QSaveFile file(path);
     if (file.open(QIODevice::WriteOnly) && WriteAll(file, bytes) && file.commit())
-        return true;
-    AfxMessageBox(QStringLiteral("保存文件失败：%1").arg(file.errorString()));
-    return false;
+        return {};
+    return QString::fromUtf8(kSaveFailed).arg(file.errorString());
 }

@@ -4,11 +4,11 @@
 // operator can tell drift from noise after zeroing or calibrating. It records only while open.
 #pragma once
 
-#include <QDialog>
 #include <QTimer>
 #include <vector>
 
 #include "current_trend.h"
+#include "tool_window.h"
 
 class QChart;
 class QDateTimeAxis;
@@ -17,11 +17,11 @@ class QLineSeries;
 class QScatterSeries;
 class QValueAxis;
 
-class CCurrentTrendDlg : public QDialog {
+class CCurrentTrendDlg : public CToolWindow {
     Q_OBJECT
 
 public:
-    explicit CCurrentTrendDlg(QWidget* parent = nullptr);
+    explicit CCurrentTrendDlg(QWidget* parent = nullptr, Tell tell = {});
 
     // One acquisition tick: its reading in amperes, or none when it failed.
     void AddTick(TrendClock::time_point time, std::optional<double> amperes);
@@ -38,8 +38,8 @@ private:
     // The line's segment `index`, made (in the readings' colour, without a legend entry of its
     // own) when there are fewer.
     QLineSeries* Segment(size_t index);
-    void OnClickedClear();
-    void OnClickedSave();
+    void OnClickedClear() override;
+    QByteArray ToCsv() override;
 
     CurrentTrend trend_;
     QTimer refreshTimer_;

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "traffic_log_dlg.h"
 
-#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
@@ -10,18 +9,9 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
-#include "csv_file.h"
-#include "dialog_builder.h"
+#include "diagnostics_texts.h"
 
 namespace {
-
-constexpr const char* kCaption = "通讯记录";
-constexpr const char* kPause = "暂停";
-constexpr const char* kResume = "继续";
-constexpr const char* kClear = "清除";
-constexpr const char* kSave = "保存...";
-constexpr const char* kSaveTitle = "保存通讯记录";
-constexpr const char* kRowCount = "共 %1 条";
 
 // Exchanges come up to a hundred a second; the table takes them in batches at most this often.
 constexpr int kDrainMs = 100;
@@ -37,20 +27,10 @@ const char* const kWidestCell[TrafficLogModel::ColumnCount] = {"00:00:00.000",
                                                                "00 00 00 00 00 00 00",
                                                                "成功（地址或功能码不符）"};
 
-QPushButton* AddButton(QHBoxLayout* row, const char* text) {
-    auto* button = new QPushButton(QString::fromUtf8(text));
-    button->setAutoDefault(false);
-    row->addWidget(button);
-    return button;
-}
-
 }  // namespace
 
-CTrafficLogDlg::CTrafficLogDlg(QWidget* parent) : QDialog(parent) {
-    setWindowTitle(QString::fromUtf8(kCaption));
-    setFont(DialogFont(9));
-    setSizeGripEnabled(true);
-
+CTrafficLogDlg::CTrafficLogDlg(QWidget* parent, Tell tell)
+    : CToolWindow(parent, kTrafficLogCaption, kTrafficLogSaveTitle, std::move(tell)) {
     view_ = new QTableView;
     view_->setModel(&model_);
     view_->setWordWrap(false);
@@ -76,19 +56,10 @@ CTrafficLogDlg::CTrafficLogDlg(QWidget* parent) : QDialog(parent) {
         tableWidth += width;
     }
 
-    auto* buttons = new QHBoxLayout;
     count_ = new QLabel;
-    buttons->addWidget(count_);
-    buttons->addStretch();
-    pause_ = AddButton(buttons, kPause);
+    pause_ = MakeButton(kTrafficLogPause);
     connect(pause_, &QPushButton::clicked, this, &CTrafficLogDlg::OnClickedPause);
-    connect(AddButton(buttons, kClear), &QPushButton::clicked, this,
-            &CTrafficLogDlg::OnClickedClear);
-    connect(AddButton(buttons, kSave), &QPushButton::clicked, this, &CTrafficLogDlg::OnClickedSave);
-
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(view_);
-    layout->addLayout(buttons);
+    const QVBoxLayout* layout = Lay(view_, count_, {pause_});
     ShowCount();
 
     drainTimer_.setSingleShot(true);
@@ -162,7 +133,7 @@ void CTrafficLogDlg::Drain() {
 
 void CTrafficLogDlg::OnClickedPause() {
     paused_ = !paused_;
-    pause_->setText(QString::fromUtf8(paused_ ? kResume : kPause));
+    pause_->setText(QString::fromUtf8(paused_ ? kTrafficLogResume : kTrafficLogPause));
     if (paused_)
         StopRecording();
     else if (isVisible())
@@ -175,14 +146,11 @@ void CTrafficLogDlg::OnClickedClear() {
     ShowCount();
 }
 
-void CTrafficLogDlg::OnClickedSave() {
+QByteArray CTrafficLogDlg::ToCsv() {
     Drain();
-    const QString path =
-        AskCsvPath(this, QString::fromUtf8(kSaveTitle), QString::fromUtf8(kCaption));
-    if (!path.isEmpty())
-        SaveCsvFile(path, model_.ToCsv());
+    return model_.ToCsv();
 }
 
 void CTrafficLogDlg::ShowCount() {
-    count_->setText(QString::fromUtf8(kRowCount).arg(model_.rowCount()));
+    count_->setText(QString::fromUtf8(kTrafficLogRowCount).arg(model_.rowCount()));
 }

@@ -5,21 +5,21 @@
 // It records only while it is open and not paused: then it is the exchange observer.
 #pragma once
 
-#include <QDialog>
 #include <QTimer>
 
 #include "exchange_inbox.h"
+#include "tool_window.h"
 #include "traffic_log_model.h"
 
 class QLabel;
 class QPushButton;
 class QTableView;
 
-class CTrafficLogDlg : public QDialog {
+class CTrafficLogDlg : public CToolWindow {
     Q_OBJECT
 
 public:
-    explicit CTrafficLogDlg(QWidget* parent = nullptr);
+    explicit CTrafficLogDlg(QWidget* parent = nullptr, Tell tell = {});
     ~CTrafficLogDlg() override;
 
     const TrafficLogModel& model() const { return model_; }
@@ -36,8 +36,8 @@ private:
     // scrolled up.
     void Drain();
     void OnClickedPause();
-    void OnClickedClear();
-    void OnClickedSave();
+    void OnClickedClear() override;
+    QByteArray ToCsv() override;
     void ShowCount();
 
     ExchangeInbox inbox_;

@@ -3,13 +3,15 @@
 
 #include <QBrush>
 #include <QDateTime>
+#include <iterator>
 
 #include "csv_field.h"
+#include "diagnostics_texts.h"
 
 namespace {
 
-const char* const kHeaders[TrafficLogModel::ColumnCount] = {"时间", "串口", "波特率", "地址",
-                                                            "请求", "回显", "应答",   "结果"};
+const auto& kHeaders = kTrafficLogHeaders;
+static_assert(std::size(kTrafficLogHeaders) == TrafficLogModel::ColumnCount);
 
 QString Hex(const uint8_t* bytes, size_t count) {
     return QString::fromLatin1(
@@ -46,15 +48,15 @@ QString Cell(const ExchangeRecord& record, int column) {
 QString CauseText(const ExchangeRecord& record) {
     const int bytes = std::max(record.queued, static_cast<int>(record.reply.size()));
     switch (record.cause) {
-        case ExchangeCause::Accepted: return QStringLiteral("成功");
-        case ExchangeCause::OtherSender: return QStringLiteral("成功（地址或功能码不符）");
-        case ExchangeCause::NoReply: return QStringLiteral("无应答");
-        case ExchangeCause::Short: return QStringLiteral("应答不完整（%1 字节）").arg(bytes);
-        case ExchangeCause::TooLong: return QStringLiteral("应答过长");
-        case ExchangeCause::BadCheck: return QStringLiteral("校验错误");
-        case ExchangeCause::EchoCorrupted: return QStringLiteral("回显错误");
-        case ExchangeCause::EchoNoReply: return QStringLiteral("回显后无应答");
-        case ExchangeCause::LateAnswer: return QStringLiteral("迟到的应答（地址或功能码不符）");
+        case ExchangeCause::Accepted: return QString::fromUtf8(kCauseAccepted);
+        case ExchangeCause::OtherSender: return QString::fromUtf8(kCauseOtherSender);
+        case ExchangeCause::NoReply: return QString::fromUtf8(kCauseNoReply);
+        case ExchangeCause::Short: return QString::fromUtf8(kCauseShort).arg(bytes);
+        case ExchangeCause::TooLong: return QString::fromUtf8(kCauseTooLong);
+        case ExchangeCause::BadCheck: return QString::fromUtf8(kCauseBadCheck);
+        case ExchangeCause::EchoCorrupted: return QString::fromUtf8(kCauseEchoCorrupted);
+        case ExchangeCause::EchoNoReply: return QString::fromUtf8(kCauseEchoNoReply);
+        case ExchangeCause::LateAnswer: return QString::fromUtf8(kCauseLateAnswer);
     }
     return {};
 }

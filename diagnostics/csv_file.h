@@ -12,5 +12,5 @@ class QWidget;
 QString AskCsvPath(QWidget* parent, const QString& title, const QString& baseName);
 
 // Replaces the file at `path` with `bytes` only once they are all written, so that a full disk
-// never leaves half a file where a good one stood. On failure tells the operator and returns false.
-bool SaveCsvFile(const QString& path, const QByteArray& bytes);
+// never leaves half a file where a good one stood. "" when saved, else what to tell the operator.
+QString SaveCsvFile(const QString& path, const QByteArray& bytes);
