@@ -16,7 +16,10 @@ int main(int argc, char** argv) {
         add(app, global, run);
     if (const auto status = ParseCommandLine(app, argc, argv))
         return *status;
-    if (global.trace)
-        StartTrace();
+    ExchangeWatch trace;
+    if (global.trace) {
+        trace.Set(TraceExchange);
+        global.watch = &trace;
+    }
     return run();
 }

@@ -31,6 +31,7 @@ struct GlobalOptions {
     bool trace = false;
     bool json = false;
     bool quiet = false;
+    ExchangeWatch* watch = nullptr;  // with --trace, where every link's exchanges are shown
 };
 
 // The command given on the command line, ready to run; returns the exit status.

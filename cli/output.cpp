@@ -71,6 +71,8 @@ std::string Hex(const uint8_t* bytes, size_t length) {
     return text;
 }
 
+}  // namespace
+
 void TraceExchange(const ExchangeRecord& record) {
     // The request's time is when it went out; the reply's is now, when its wait has ended.
     const std::string reply = record.reply.empty() ? std::string("(nothing)")
@@ -84,10 +86,4 @@ void TraceExchange(const ExchangeRecord& record) {
                      Hex(record.echo.data(), record.echo.size()).c_str());
     std::fprintf(stderr, "%s %5d < %s  %s\n", now.c_str(), record.baud, reply.c_str(),
                  DescribeCause(record).c_str());
-}
-
-}  // namespace
-
-void StartTrace() {
-    SetExchangeObserver(TraceExchange);
 }

@@ -35,5 +35,5 @@ int ReportPortFailure(const LineSettings& line, const PortOpening& opening);
 // reply") and returns the exit status for it.
 int ReportExchangeFailure(const ExchangeRecord& exchange, int address);
 
-// --trace: from now on every frame goes to stderr, one line each.
-void StartTrace();
+// --trace: every frame on stderr, one line each; the observer of the run's ExchangeWatch.
+void TraceExchange(const ExchangeRecord& record);

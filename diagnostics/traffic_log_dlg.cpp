@@ -29,8 +29,9 @@ const char* const kWidestCell[TrafficLogModel::ColumnCount] = {"00:00:00.000",
 
 }  // namespace
 
-CTrafficLogDlg::CTrafficLogDlg(QWidget* parent, Tell tell)
-    : CToolWindow(parent, kTrafficLogCaption, kTrafficLogSaveTitle, std::move(tell)) {
+CTrafficLogDlg::CTrafficLogDlg(ExchangeWatch& watch, QWidget* parent, Tell tell)
+    : CToolWindow(parent, kTrafficLogCaption, kTrafficLogSaveTitle, std::move(tell)),
+      watch_(watch) {
     view_ = new QTableView;
     view_->setModel(&model_);
     view_->setWordWrap(false);
@@ -96,7 +97,7 @@ void CTrafficLogDlg::StartRecording() {
     recording_ = true;
     // Runs on the exchanging thread, maybe the search worker's: it posts and goes on, and wakes
     // the window's thread only when the inbox was empty.
-    SetExchangeObserver([this](const ExchangeRecord& record) {
+    watch_.Set([this](const ExchangeRecord& record) {
         if (inbox_.Post(record))
             QMetaObject::invokeMethod(
                 this,
@@ -113,7 +114,7 @@ void CTrafficLogDlg::StopRecording() {
     if (!recording_)
         return;
     recording_ = false;
-    SetExchangeObserver(nullptr);
+    watch_.Set(nullptr);
     Drain();
 }
 

@@ -19,7 +19,8 @@ class CTrafficLogDlg : public CToolWindow {
     Q_OBJECT
 
 public:
-    explicit CTrafficLogDlg(QWidget* parent = nullptr, Tell tell = {});
+    // Shows the exchanges reported to `watch` while it is open.
+    explicit CTrafficLogDlg(ExchangeWatch& watch, QWidget* parent = nullptr, Tell tell = {});
     ~CTrafficLogDlg() override;
 
     const TrafficLogModel& model() const { return model_; }
@@ -40,6 +41,7 @@ private:
     QByteArray ToCsv() override;
     void ShowCount();
 
+    ExchangeWatch& watch_;
     ExchangeInbox inbox_;
     TrafficLogModel model_;
     QTimer drainTimer_;

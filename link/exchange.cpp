@@ -2,8 +2,6 @@
 #include "exchange.h"
 
 #include <algorithm>
-#include <atomic>
-#include <memory>
 #include <mutex>
 #include <shared_mutex>
 
@@ -33,29 +31,6 @@ constexpr CrcTables MakeCrcTables() {
 }
 
 constexpr CrcTables kCrc = MakeCrcTables();
-
-// The observer is read on every exchange, from whichever thread makes it. The flag spares the
-// lock when there is none; the shared lock lets threads report at once while a setter waits for
-// every call in progress to end.
-struct ObserverSlot {
-    std::atomic<bool> set{false};
-    std::shared_mutex mutex;
-    ExchangeObserver observer;
-};
-
-ObserverSlot& Slot() {
-    static ObserverSlot slot;
-    return slot;
-}
-
-void Report(const ExchangeRecord& record) {
-    ObserverSlot& slot = Slot();
-    if (!slot.set.load(std::memory_order_acquire))
-        return;
-    std::shared_lock lock(slot.mutex);
-    if (slot.observer)
-        slot.observer(record);
-}
 
 constexpr int kLongestReply = 256;  // a Modbus RTU frame is never longer
 
@@ -201,13 +176,21 @@ ExchangeRecord TransactOn(LinkState& link, int address, int function, int reg, i
         record.cause = ExchangeCause::LateAnswer;
     if (record.accepted() && function == 0x04 && record.reply.size() >= 5)
         link.lastReadWord = record.reply[3] << 8 | record.reply[4];
-    Report(record);
+    if (link.watch)
+        link.watch->Report(record);
     return record;
 }
 
-void SetExchangeObserver(ExchangeObserver observer) {
-    ObserverSlot& slot = Slot();
-    std::unique_lock lock(slot.mutex);
-    slot.set.store(static_cast<bool>(observer), std::memory_order_release);
-    slot.observer = std::move(observer);
+void ExchangeWatch::Set(ExchangeObserver observer) {
+    std::unique_lock lock(mutex_);
+    set_.store(static_cast<bool>(observer), std::memory_order_release);
+    observer_ = std::move(observer);
+}
+
+void ExchangeWatch::Report(const ExchangeRecord& record) {
+    if (!set_.load(std::memory_order_acquire))
+        return;
+    std::shared_lock lock(mutex_);
+    if (observer_)
+        observer_(record);
 }

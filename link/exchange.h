@@ -5,9 +5,11 @@
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <shared_mutex>
 #include <string>
 #include <vector>
 
@@ -37,7 +39,7 @@ enum class ExchangeCause {
     BadCheck,
     EchoCorrupted,  // what came first began as the request but was cut short or differs from it
     EchoNoReply,    // the request came back whole, and nothing after it
-    LateAnswer,  // from another address or function where only the requested one counts
+    LateAnswer,     // from another address or function where only the requested one counts
 };
 
 // Whose reply an exchange accepts. Commands take one from another address or function, as the
@@ -95,10 +97,21 @@ ExchangeRecord TransactOn(LinkState& link, int address, int function, int reg, i
 
 using ExchangeObserver = std::function<void(const ExchangeRecord&)>;
 
-// Every following exchange, on any thread, is reported to the observer (null: none, the default,
-// which costs one atomic load per exchange). Any thread may set or clear it at any time, also
-// while a search worker is exchanging. The observer runs on the thread that made the exchange,
-// right after it; several threads may call it at once, so it must be thread-safe, quick, and must
-// not wait for the thread that sets observers (the window's thread waits here below). Once
-// SetExchangeObserver returns, the previous observer is not running and will not run again.
-void SetExchangeObserver(ExchangeObserver observer);
+// Where the exchanges of the links that point to it are reported, for a person watching the line
+// (the traffic log, tessalyctl --trace). Its owner hands it to each of its links
+// (LinkState::watch), the window's and its search worker's alike. Any thread may set or clear the
+// observer at any time, also while another thread exchanges. The observer runs on the thread that
+// made the exchange, right after it; several threads may call it at once, so it must be
+// thread-safe, quick, and must not wait for the thread that sets observers (Set waits here below).
+// Once Set returns, the previous observer is not running and will not run again.
+class ExchangeWatch {
+public:
+    void Set(ExchangeObserver observer);
+    // Costs one atomic load when nobody is watching.
+    void Report(const ExchangeRecord& record);
+
+private:
+    std::atomic<bool> set_{false};
+    std::shared_mutex mutex_;  // shared while reporting, so that threads report at once
+    ExchangeObserver observer_;
+};

@@ -8,6 +8,8 @@
 
 #include "serial_port.h"
 
+class ExchangeWatch;
+
 struct LinkState {
     int lastReadWord = 0;  // first data word of the last accepted read reply
     PortHandle port;       // the port open for an exchange, or empty
@@ -15,4 +17,5 @@ struct LinkState {
     // path, and the rate. Set by the operations' opening; a bare OpenComPort leaves them alone.
     std::string portLabel;
     int baud = 0;
+    ExchangeWatch* watch = nullptr;  // where its exchanges are reported, if anywhere
 };

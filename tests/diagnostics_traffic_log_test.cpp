@@ -31,8 +31,8 @@ QString Cell(const CTrafficLogDlg& log, int row, int column) {
 }
 
 // An exchange on a line with no port: no reply, at once. Good for volume.
-void ExchangeWithNobody(int reg) {
-    LinkState nowhere;
+void ExchangeWithNobody(ExchangeWatch& watch, int reg) {
+    LinkState nowhere{.watch = &watch};
     TransactOn(nowhere, 1, FUNCTION_READ, reg, 1, REPLY_LENGTH, 0);
 }
 
@@ -79,9 +79,10 @@ private Q_SLOTS:
             options.push_back(fault.toStdString());
         SimProcess sim(options);
         ScopedComPort com(1, sim.ptyPath());
-        CTrafficLogDlg log;
+        ExchangeWatch watch;
+        CTrafficLogDlg log(watch);
         log.show();
-        LinkState link;
+        LinkState link{.watch = &watch};
         SensorLine line(link, LineSettings{});
         QVERIFY(line.open());
         const int reg = function == FUNCTION_READ ? REGISTER_MEASUREMENT : REGISTER_TURNS;
@@ -112,11 +113,12 @@ private Q_SLOTS:
     void workerNeverWaitsForTheLog() {
         SimProcess sim({"--address", "1"});
         ScopedComPort com(1, sim.ptyPath());
-        CTrafficLogDlg log;
+        ExchangeWatch watch;
+        CTrafficLogDlg log(watch);
         log.show();
         constexpr int kProbes = 8;
-        auto worker = std::async(std::launch::async, [] {
-            LinkState link;
+        auto worker = std::async(std::launch::async, [&] {
+            LinkState link{.watch = &watch};
             SensorLine line(link, LineSettings{});
             for (int count = 1; count <= kProbes; ++count)
                 TransactRowOn(link, Quick(FUNCTION_READ, REGISTER_MEASUREMENT, count), 1, count);
@@ -134,9 +136,10 @@ private Q_SLOTS:
     void pauseClearAndSave() {
         SimProcess sim({"--address", "1"});
         ScopedComPort com(1, sim.ptyPath());
-        CTrafficLogDlg log;
+        ExchangeWatch watch;
+        CTrafficLogDlg log(watch);
         log.show();
-        LinkState link;
+        LinkState link{.watch = &watch};
         SensorLine line(link, LineSettings{});
         auto read = [&] { TransactRowOn(link, Quick(FUNCTION_READ, 0, 1), 1, 1); };
         read();
@@ -190,10 +193,11 @@ private Q_SLOTS:
     }
 
     void keepsTheLastTenThousand() {
-        CTrafficLogDlg log;
+        ExchangeWatch watch;
+        CTrafficLogDlg log(watch);
         log.show();
         for (int reg = 0; reg < 10000; ++reg)
-            ExchangeWithNobody(reg);
+            ExchangeWithNobody(watch, reg);
         QTRY_COMPARE(log.model().rowCount(), 10000);
         auto* view = log.findChild<QTableView*>();
         QScrollBar* bar = view->verticalScrollBar();
@@ -202,7 +206,7 @@ private Q_SLOTS:
         bar->setValue(100);
         const QString inView = Cell(log, view->rowAt(0), TrafficLogModel::Request);
         for (int reg = 10000; reg < 10050; ++reg)
-            ExchangeWithNobody(reg);
+            ExchangeWithNobody(watch, reg);
         QTRY_VERIFY(Cell(log, 9999, TrafficLogModel::Request).startsWith(U("01 04 27 41")));
         QCOMPARE(log.model().rowCount(), 10000);
         QVERIFY(Cell(log, 0, TrafficLogModel::Request).startsWith(U("01 04 00 32")));  // 50
@@ -210,13 +214,14 @@ private Q_SLOTS:
     }
 
     void nothingRecordedWhileClosed() {
-        CTrafficLogDlg log;
-        ExchangeWithNobody(1);
+        ExchangeWatch watch;
+        CTrafficLogDlg log(watch);
+        ExchangeWithNobody(watch, 1);
         log.show();
-        ExchangeWithNobody(2);
+        ExchangeWithNobody(watch, 2);
         QTRY_COMPARE(log.model().rowCount(), 1);
         log.close();
-        ExchangeWithNobody(3);
+        ExchangeWithNobody(watch, 3);
         log.show();
         QTest::qWait(200);
         QCOMPARE(log.model().rowCount(), 1);

@@ -128,10 +128,12 @@ TEST_F(TransactTest, AnOverdueFirstByteEndsTheWait) {
 TEST_F(TransactTest, ObserverSeesEachExchange) {
     Start({"--bad-crc"});
     std::vector<ExchangeRecord> seen;
-    SetExchangeObserver([&](const ExchangeRecord& r) { seen.push_back(r); });
+    ExchangeWatch watch;
+    watch.Set([&](const ExchangeRecord& r) { seen.push_back(r); });
+    link_.watch = &watch;
     TransactOn(link_, 1, FUNCTION_READ, 0, 1, REPLY_LENGTH, SHORT_WAIT_MS);
     TransactOn(link_, 9, FUNCTION_READ, 0, 1, REPLY_LENGTH, 50);
-    SetExchangeObserver(nullptr);
+    link_.watch = nullptr;
     ASSERT_EQ(seen.size(), 2u);
     EXPECT_EQ(seen[0].cause, ExchangeCause::BadCheck);
     EXPECT_EQ(seen[0].reply.size(), 7u);

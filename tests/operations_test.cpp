@@ -116,11 +116,13 @@ TEST_F(Operations, PortFailureComesFirstWithItsReason) {
     EXPECT_EQ(result.opening.error, OpenError::NoDevice);
     EXPECT_FALSE(link_.port);
     int recorded = 0;
-    SetExchangeObserver([&](const ExchangeRecord&) { ++recorded; });
+    ExchangeWatch watch;
+    watch.Set([&](const ExchangeRecord&) { ++recorded; });
+    link_.watch = &watch;
     SensorLine absent(link_, Com1());
     EXPECT_EQ(absent.Zero(1).outcome, Outcome::PortFailed);
     EXPECT_EQ(absent.ReadMeasurement(1).opening.error, OpenError::NoDevice);
-    SetExchangeObserver(nullptr);
+    link_.watch = nullptr;
     EXPECT_EQ(recorded, 0);
 }
 
@@ -247,20 +249,21 @@ TEST_F(Operations, ObserverFollowsExchangesOfEveryThread) {
     Start({"--address", "1"});
     std::atomic<int> seen{0};
     std::atomic<bool> done{false};
+    ExchangeWatch watch;
     std::thread worker([&] {
-        LinkState own;
+        LinkState own{.watch = &watch};
         SensorLine sensor(own, Com1());
         for (int i = 0; i < 40; ++i)
             sensor.ReadMeasurement(1);
         done = true;
     });
     while (!done) {
-        SetExchangeObserver([&](const ExchangeRecord& record) {
+        watch.Set([&](const ExchangeRecord& record) {
             if (record.accepted())
                 ++seen;
         });
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
-        SetExchangeObserver(nullptr);
+        watch.Set(nullptr);
         const int after = seen;
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
         EXPECT_EQ(seen, after) << "a cleared observer was called";

@@ -138,7 +138,8 @@ private:
 
     std::vector<QWidget*> controls_;
     WindowLinkState state_;
-    LinkState link_;
+    ExchangeWatch exchangeWatch_;  // the traffic log watches the window's links here
+    LinkState link_{.watch = &exchangeWatch_};
     WindowTimers timers_{this, [this](int timerId) { OnTimer(timerId); }};
     Acquisition acquisition_{timers_};
 

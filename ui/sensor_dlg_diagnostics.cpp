@@ -19,7 +19,7 @@ void ShowToolWindow(QDialog* window) {
 
 void CSensorDlg::OnTrafficLog() {
     if (!trafficLog_)
-        trafficLog_ = new CTrafficLogDlg(this, AfxMessageBox);
+        trafficLog_ = new CTrafficLogDlg(exchangeWatch_, this, AfxMessageBox);
     ShowToolWindow(trafficLog_);
 }
 
