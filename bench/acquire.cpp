@@ -27,7 +27,8 @@ std::pair<int, double> Acquire(CSensorDlg& dialog, const char* period, int secon
 int main(int argc, char** argv) {
     UseOffscreenUnlessSet();
     QApplication app(argc, argv);
-    SetMessageBoxHook([](const QString& text) { std::printf("message: %s\n", qPrintable(text)); });
+    RecordedMessages messages(
+        [](const QString& text) { std::printf("message: %s\n", qPrintable(text)); });
     IsolateComPorts();
     {
         SimProcess sim({"--address", "1", "--baud", "19200", "--current", "5", "--wire-timing",

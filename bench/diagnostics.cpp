@@ -63,7 +63,8 @@ void Fill(CTrafficLogDlg& log, CCurrentTrendDlg& trend) {
 int main(int argc, char** argv) {
     UseOffscreenUnlessSet();
     QApplication app(argc, argv);
-    SetMessageBoxHook([](const QString& text) { std::printf("message: %s\n", qPrintable(text)); });
+    RecordedMessages messages(
+        [](const QString& text) { std::printf("message: %s\n", qPrintable(text)); });
     IsolateComPorts();
     SimProcess sim({"--address", "1", "--baud", "19200", "--current", "5", "--wire-timing"});
     ScopedComPort com(1, sim.ptyPath());

@@ -14,7 +14,7 @@ int main(int argc, char** argv) {
     SimProcess sim({"--silent"});
     ScopedComPort com(1, sim.ptyPath());
     QEventLoop untilEnded;
-    SetMessageBoxHook([&](const QString&) { untilEnded.quit(); });
+    RecordedMessages messages([&](const QString&) { untilEnded.quit(); });
     CSensorDlg dialog;
     Item<QLineEdit>(dialog, IDC_SCAN_FROM)->setText(QStringLiteral("0"));
     Item<QLineEdit>(dialog, IDC_SCAN_TO)->setText(QStringLiteral("15"));

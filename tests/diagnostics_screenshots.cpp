@@ -47,7 +47,7 @@ int main(int argc, char** argv) {
     // COM1 leads to the pseudo-terminal itself, as it would to /dev/ttyUSB0; when the sensor
     // comes back it is another one, as an adapter plugged into another socket would be.
     std::optional<ScopedComPort> com(std::in_place, 1, sim->ptyPath());
-    SetMessageBoxHook([](const QString&) {});  // the search's "found" box
+    RecordedMessages answered;  // the search's "found" box
 
     CSensorDlg dialog;
     dialog.show();

@@ -130,13 +130,15 @@ private Q_SLOTS:
         SetText(dialog, IDC_PERIOD, "20");
         auto* acquire = Item<QPushButton>(dialog, IDC_ACQUIRE);
         int openToAClickWhileEnding = 0;
-        SetMessageBoxHook([&](const QString&) {
+        const auto clickAcquire = [&] {
+            openToAClickWhileEnding += acquire->isEnabled() && dialog.SearchWorkerRunning();
+            acquire->click();
+        };
+        // Queued twice: behind the box's own OK, so the click comes once the notice is handled.
+        RecordedMessages messages([&](const QString&) {
             QMetaObject::invokeMethod(
                 &dialog,
-                [&] {
-                    openToAClickWhileEnding += acquire->isEnabled() && dialog.SearchWorkerRunning();
-                    acquire->click();
-                },
+                [&] { QMetaObject::invokeMethod(&dialog, clickAcquire, Qt::QueuedConnection); },
                 Qt::QueuedConnection);
         });
         for (int round = 0; round < 3; ++round) {
@@ -148,7 +150,6 @@ private Q_SLOTS:
             acquire->click();
             QCOMPARE(TextOf(dialog, IDC_FAIL_COUNT), U("0"));
         }
-        SetMessageBoxHook(nullptr);
         QCOMPARE(openToAClickWhileEnding, 0);
     }
 

@@ -13,6 +13,7 @@
 
 #include "about_dlg.h"
 #include "dialog_builder.h"
+#include "message_box.h"
 #include "resource.h"
 #include "support/sim_process.h"
 #include "support/window_support.h"

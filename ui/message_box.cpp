@@ -7,22 +7,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 
-namespace {
-MessageBoxHook& Hook() {
-    static MessageBoxHook hook;
-    return hook;
-}
-}  // namespace
-
-void SetMessageBoxHook(MessageBoxHook hook) {
-    Hook() = std::move(hook);
-}
-
 void AfxMessageBox(const QString& text) {
-    if (Hook()) {
-        Hook()(text);
-        return;
-    }
     // The operators' boxes carry the exclamation icon, success and failure alike: the platform
     // they know adds it to every OK box that names no icon of its own.
     QMessageBox box(QMessageBox::Warning,

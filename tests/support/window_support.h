@@ -7,20 +7,37 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QStringList>
 #include <QTest>
+#include <functional>
 
-#include "message_box.h"
 #include "resource.h"
 #include "sensor_dlg.h"
 
-// Records every message box text instead of showing it, for the life of the object.
-struct RecordedMessages {
+// For the life of the object, every message box the program shows is recorded and answered with
+// OK as soon as it is up, as an operator would; `then`, if given, runs as each one shows.
+struct RecordedMessages : QObject {
     QStringList texts;
-    RecordedMessages() {
-        SetMessageBoxHook([this](const QString& text) { texts << text; });
+    std::function<void(const QString& text)> then;
+
+    explicit RecordedMessages(std::function<void(const QString&)> then = {})
+        : then(std::move(then)) {
+        qApp->installEventFilter(this);
     }
-    ~RecordedMessages() { SetMessageBoxHook(nullptr); }
+    ~RecordedMessages() override { qApp->removeEventFilter(this); }
+
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        auto* box = qobject_cast<QMessageBox*>(watched);
+        if (box && event->type() == QEvent::Show) {
+            texts << box->text();
+            if (then)
+                then(box->text());
+            QMetaObject::invokeMethod(
+                box, [box] { box->done(QMessageBox::Ok); }, Qt::QueuedConnection);
+        }
+        return false;
+    }
 };
 
 template <class T>
