@@ -2,9 +2,11 @@
 // tessaly: the operator window for the KORVAN Hall-effect DC current sensor.
 #include <QApplication>
 
+#include "quit_signals.h"
 #include "sensor_app.h"
 
 int main(int argc, char** argv) {
+    HoldQuitSignals();
     QApplication application(argc, argv);
     ConfigureApplication();
     CSensorApp app;

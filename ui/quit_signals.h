@@ -4,7 +4,11 @@
 // flag set, and every later open refused as busy while anything else holds the tty.
 #pragma once
 
-// From now on SIGINT, SIGTERM and SIGHUP close every window of the application, on the window's
-// thread, so the main window stops its workers and releases the port before the process ends.
-// Needs the application object; a second call changes nothing.
+// First thing in main, before any thread starts (the platform's own included): SIGINT, SIGTERM
+// and SIGHUP no longer end the process where they land, but wait to be taken as below.
+void HoldQuitSignals();
+
+// From now on those signals close every window of the application, on the window's thread, so the
+// main window stops its workers and releases the port before the process ends. Needs the
+// application object; a second call changes nothing.
 void CloseWindowsOnQuitSignals();
