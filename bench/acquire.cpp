@@ -24,12 +24,7 @@ std::pair<int, double> Acquire(CSensorDlg& dialog, const char* period, int secon
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    UseOffscreenUnlessSet();
-    QApplication app(argc, argv);
-    RecordedMessages messages(
-        [](const QString& text) { std::printf("message: %s\n", qPrintable(text)); });
-    IsolateComPorts();
+int Run() {
     {
         SimProcess sim({"--address", "1", "--baud", "19200", "--current", "5", "--wire-timing",
                         "--turnaround-ms", std::to_string(kTurnaroundMs)});
@@ -63,4 +58,8 @@ int main(int argc, char** argv) {
                     100 * cpu / seconds);
     }
     return 0;
+}
+
+int main(int argc, char** argv) {
+    return WindowBenchMain(argc, argv, Run);
 }

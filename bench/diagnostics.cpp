@@ -2,7 +2,6 @@
 // What the diagnostics tool windows cost: acquisition at the shortest period with the traffic log
 // and the current trend open (holding 10 000 rows and ten minutes of ticks) against the same with
 // both closed, in alternating runs; and the window's resident memory with both full.
-#include <QFile>
 #include <cmath>
 #include <cstdio>
 
@@ -19,13 +18,7 @@ constexpr int kSeconds = 10;
 constexpr int kPairs = 3;
 
 double ResidentMiB() {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024;
-    return 0;
+    return ResidentKiB() / 1024.0;
 }
 
 // Readings per second of one acquisition run at the shortest period; the CPU it took, in percent
@@ -60,12 +53,7 @@ void Fill(CTrafficLogDlg& log, CCurrentTrendDlg& trend) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    UseOffscreenUnlessSet();
-    QApplication app(argc, argv);
-    RecordedMessages messages(
-        [](const QString& text) { std::printf("message: %s\n", qPrintable(text)); });
-    IsolateComPorts();
+int Run() {
     SimProcess sim({"--address", "1", "--baud", "19200", "--current", "5", "--wire-timing"});
     ScopedComPort com(1, sim.ptyPath());
     CSensorDlg dialog;
@@ -115,4 +103,8 @@ int main(int argc, char** argv) {
         "trend (goal < 80 MiB); %.1f MiB before the tool windows opened\n",
         residentFull, TrafficLogModel::kMaxRows, residentBefore);
     return 0;
+}
+
+int main(int argc, char** argv) {
+    return WindowBenchMain(argc, argv, Run);
 }

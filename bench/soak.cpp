@@ -4,10 +4,10 @@
 // the process's descriptors and memory moved. The number of ticks is the first argument (default
 // 20000; every dropped reply costs the 4 s wait, so that takes about 2.5 hours).
 #include <QDir>
-#include <QFile>
 #include <cstdio>
 #include <cstdlib>
 
+#include "bench_util.h"
 #include "support/sim_process.h"
 #include "window_bench.h"
 
@@ -17,13 +17,6 @@ int OpenDescriptors() {
     return int(QDir(QStringLiteral("/proc/self/fd"))
                    .entryList(QDir::NoDotAndDotDot | QDir::System)
                    .size());
-}
-
-long ResidentKiB() {
-    QFile statm(QStringLiteral("/proc/self/statm"));
-    if (!statm.open(QIODevice::ReadOnly))
-        return 0;
-    return statm.readAll().split(' ').value(1).toLong() * 4;
 }
 
 // Serves the window until this many ticks have run.

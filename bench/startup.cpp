@@ -18,16 +18,6 @@
 
 namespace {
 
-long ResidentKiB() {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLong();
-    return 0;
-}
-
 // Reports on `reportFd` at the window's first paint, then closes the window.
 class FirstPaint : public QObject {
 public:
