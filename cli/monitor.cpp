@@ -151,7 +151,7 @@ int RunMonitor(const MonitorRun& o) {
     using Clock = std::chrono::steady_clock;
     // From before the open until after the close, so that a stop never leaves the port held.
     InterruptWatch interrupt;
-    LinkState link{.watch = o.watch};
+    LinkState link(o.watch);
     SensorLine sensor(link, o.line);
     if (!sensor.open())
         return ReportPortFailure(o.line, sensor.opening());

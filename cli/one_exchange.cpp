@@ -7,7 +7,7 @@
 int RunExchange(const GlobalOptions& o, const std::function<Result(SensorLine&)>& exchange,
                 const std::function<int(SensorLine&, const Result&)>& done) {
     InterruptWatch interrupt;
-    LinkState link{.watch = o.watch};
+    LinkState link(o.watch);
     SensorLine sensor(link, o.line);
     if (!sensor.open())
         return ReportPortFailure(o.line, sensor.opening());

@@ -85,7 +85,7 @@ int RunSearch(const GlobalOptions& o, const SearchOptions& s) {
     // The trace writes on stderr too: no progress line between its lines.
     ProgressLine progress(!o.quiet && !o.trace && isatty(STDERR_FILENO), total);
     InterruptWatch interrupt;
-    LinkState link{.watch = o.watch};
+    LinkState link(o.watch);
     int done = 0;
     bool outputGone = false;  // nobody reads what we find any more: stop as on Ctrl-C
     bool toldLate = false;

@@ -34,7 +34,7 @@ int BaudReadBack(const GlobalOptions& o, int value, SensorLine& sensor, std::str
     LineSettings line = o.line;
     line.baud = value;
     sensor.Close();  // exclusive: the port must be free for the new rate
-    LinkState link{.watch = o.watch};
+    LinkState link(o.watch);
     SensorLine atNewRate(link, line);
     if (!atNewRate.open())
         return ReportPortFailure(line, atNewRate.opening());

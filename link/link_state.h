@@ -11,11 +11,13 @@
 class ExchangeWatch;
 
 struct LinkState {
+    explicit LinkState(ExchangeWatch* watch = nullptr) : watch(watch) {}
+
     int lastReadWord = 0;  // first data word of the last accepted read reply
     PortHandle port;       // the port open for an exchange, or empty
     // What the port was opened as, for the records of its exchanges: "COM1 (/dev/ttyUSB0)" or a
     // path, and the rate. Set by the operations' opening; a bare OpenComPort leaves them alone.
     std::string portLabel;
     int baud = 0;
-    ExchangeWatch* watch = nullptr;  // where its exchanges are reported, if anywhere
+    ExchangeWatch* watch;  // where its exchanges are reported, if anywhere
 };

@@ -32,7 +32,7 @@ QString Cell(const CTrafficLogDlg& log, int row, int column) {
 
 // An exchange on a line with no port: no reply, at once. Good for volume.
 void ExchangeWithNobody(ExchangeWatch& watch, int reg) {
-    LinkState nowhere{.watch = &watch};
+    LinkState nowhere(&watch);
     TransactOn(nowhere, 1, FUNCTION_READ, reg, 1, REPLY_LENGTH, 0);
 }
 
@@ -82,7 +82,7 @@ private Q_SLOTS:
         ExchangeWatch watch;
         CTrafficLogDlg log(watch);
         log.show();
-        LinkState link{.watch = &watch};
+        LinkState link(&watch);
         SensorLine line(link, LineSettings{});
         QVERIFY(line.open());
         const int reg = function == FUNCTION_READ ? REGISTER_MEASUREMENT : REGISTER_TURNS;
@@ -118,7 +118,7 @@ private Q_SLOTS:
         log.show();
         constexpr int kProbes = 8;
         auto worker = std::async(std::launch::async, [&] {
-            LinkState link{.watch = &watch};
+            LinkState link(&watch);
             SensorLine line(link, LineSettings{});
             for (int count = 1; count <= kProbes; ++count)
                 TransactRowOn(link, Quick(FUNCTION_READ, REGISTER_MEASUREMENT, count), 1, count);
@@ -139,7 +139,7 @@ private Q_SLOTS:
         ExchangeWatch watch;
         CTrafficLogDlg log(watch);
         log.show();
-        LinkState link{.watch = &watch};
+        LinkState link(&watch);
         SensorLine line(link, LineSettings{});
         auto read = [&] { TransactRowOn(link, Quick(FUNCTION_READ, 0, 1), 1, 1); };
         read();

@@ -251,7 +251,7 @@ TEST_F(Operations, ObserverFollowsExchangesOfEveryThread) {
     std::atomic<bool> done{false};
     ExchangeWatch watch;
     std::thread worker([&] {
-        LinkState own{.watch = &watch};
+        LinkState own(&watch);
         SensorLine sensor(own, Com1());
         for (int i = 0; i < 40; ++i)
             sensor.ReadMeasurement(1);

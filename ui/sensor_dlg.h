@@ -139,7 +139,7 @@ private:
     std::vector<QWidget*> controls_;
     WindowLinkState state_;
     ExchangeWatch exchangeWatch_;  // the traffic log watches the window's links here
-    LinkState link_{.watch = &exchangeWatch_};
+    LinkState link_{&exchangeWatch_};
     WindowTimers timers_{this, [this](int timerId) { OnTimer(timerId); }};
     Acquisition acquisition_{timers_};
 

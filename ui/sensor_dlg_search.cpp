@@ -62,7 +62,7 @@ int CSensorDlg::SearchThreadProc(CSensorDlg* window) {
     plan.first = state.scanFrom;
     plan.last = state.scanTo;
     // The worker's own link: the window's may be in use the moment the search ends.
-    LinkState link{.watch = &window->exchangeWatch_};
+    LinkState link(&window->exchangeWatch_);
     const SearchResult result = Search(
         link, plan, [&] { return state.searchRunning == 0; },
         [&](const Probe& probe) {
