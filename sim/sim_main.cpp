@@ -45,10 +45,16 @@ bool CatchStopSignals() {
     struct sigaction action {};
     action.sa_handler = OnSignal;
     sigemptyset(&action.sa_mask);
-    for (int sig : {SIGINT, SIGTERM, SIGHUP})
+    sigset_t stops;
+    sigemptyset(&stops);
+    for (int sig : {SIGINT, SIGTERM, SIGHUP}) {
         if (sigaction(sig, &action, nullptr) != 0)
             return false;
-    return true;
+        sigaddset(&stops, sig);
+    }
+    // A blocked signal stays blocked across exec: a parent that takes its own stop signals through
+    // a descriptor (the window, tessalyctl) must not leave us deaf to ours.
+    return sigprocmask(SIG_UNBLOCK, &stops, nullptr) == 0;
 }
 
 bool SetRaw(int fd, int baud) {

@@ -35,6 +35,9 @@ CtlProcess::CtlProcess(const std::vector<std::string>& args, bool asNobody) {
         for (const std::string& arg : args)
             argv.push_back(const_cast<char*>(arg.c_str()));
         argv.push_back(nullptr);
+        sigset_t none;  // the program starts as from a shell, whatever this process blocks
+        sigemptyset(&none);
+        sigprocmask(SIG_SETMASK, &none, nullptr);
         execv(argv[0], argv.data());
         _exit(127);
     }

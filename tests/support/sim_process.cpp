@@ -32,6 +32,9 @@ SimProcess::SimProcess(const std::vector<std::string>& options) {
         for (auto& a : args)
             argv.push_back(a.data());
         argv.push_back(nullptr);
+        sigset_t none;  // the program starts as from a shell, whatever this process blocks
+        sigemptyset(&none);
+        sigprocmask(SIG_SETMASK, &none, nullptr);
         execv(argv[0], argv.data());
         _exit(127);
     }
