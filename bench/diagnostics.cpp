@@ -34,10 +34,10 @@ double Rate(CSensorDlg& dialog, double& cpuPercent) {
     return double(dialog.linkState().okCount) / kSeconds;
 }
 
-// Fills the log with its 10 000 rows (exchanges on a line with no port, through the observer as
-// any exchange) and the trend with ten minutes of ticks at the shortest period, up to now.
-void Fill(CTrafficLogDlg& log, CCurrentTrendDlg& trend) {
-    LinkState nowhere;
+// Fills the log with its 10 000 rows (exchanges on a line with no port, reported where the
+// window's are) and the trend with ten minutes of ticks at the shortest period, up to now.
+void Fill(CSensorDlg& dialog, CTrafficLogDlg& log, CCurrentTrendDlg& trend) {
+    LinkState nowhere(&dialog.exchangeWatch());
     for (int k = 0; k < TrafficLogModel::kMaxRows; ++k)
         TransactOn(nowhere, 1, 0x04, 0, 1, REPLY_LENGTH, 0);
     const auto now = TrendClock::now();
@@ -72,7 +72,7 @@ int Run() {
     dialog.OnCurrentTrend();
     auto* log = dialog.findChild<CTrafficLogDlg*>();
     auto* trend = dialog.findChild<CCurrentTrendDlg*>();
-    Fill(*log, *trend);
+    Fill(dialog, *log, *trend);
     const double residentFull = ResidentMiB();
 
     double warmUpCpu = 0;

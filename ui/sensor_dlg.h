@@ -69,6 +69,8 @@ public:
     // The link of the window's own operations (acquisition and commands); the search worker has
     // its own.
     const LinkState& link() const { return link_; }
+    // Where the exchanges of the window and its search worker are reported (the traffic log).
+    ExchangeWatch& exchangeWatch() { return exchangeWatch_; }
 
 protected:
     void done(int result) override;
