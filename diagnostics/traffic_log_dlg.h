@@ -2,7 +2,7 @@
 // 通讯记录: a tool window beside the main window that lists every exchange the program makes
 // (acquisition ticks, commands, search probes) with what became of it, so that an operator can
 // tell a silent sensor from a wrong rate, another address, a noisy line or an echoing adapter.
-// It records only while it is open and not paused: then it is the exchange observer.
+// It records only while it is open and not paused: then it watches the window's exchanges.
 #pragma once
 
 #include <QTimer>
