@@ -17,8 +17,12 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
+// Every rate the sensor has: a sensor set to 19200 and forgotten must be found too. The window
+// keeps its four rate boxes; a shell has no boxes to tick.
+const std::vector<int> kCtlSearchRates(SENSOR_RATES.begin(), SENSOR_RATES.end());
+
 struct SearchOptions {
-    std::vector<int> rates = SEARCH_RATES;
+    std::vector<int> rates = kCtlSearchRates;
     int from = 0;
     int to = ADDRESS_MAX;
     bool all = false;
@@ -172,8 +176,8 @@ void AddSearchCommand(CLI::App& app, const GlobalOptions& o, CommandRun& run) {
     search
         ->add_option_function<std::string>(
             "--rates", [s](const std::string& text) { ParseRates(text, s->rates); },
-            "rates to try at each address, in this order (default " + RatesText(SEARCH_RATES, ",") +
-                ")")
+            "rates to try at each address, in this order (default " +
+                RatesText(kCtlSearchRates, ",") + ")")
         ->type_name("R1,R2,...")
         ->check(RatesList());
     search->add_option("--from", s->from, "first address (default 0)")
