@@ -13,6 +13,12 @@ namespace {
 
 using nlohmann::json;
 
+// A find as --json writes it.
+std::string Found(int address, int baud) {
+    return R"({"ok":true,"port":"COM1","baud":)" + std::to_string(baud) + R"(,"address":)" +
+           std::to_string(address) + R"(,"command":"search"})";
+}
+
 class CliSearch : public ::testing::Test {
 protected:
     void SetUp() override { IsolateComPorts(); }
@@ -25,9 +31,8 @@ TEST_F(CliSearch, AllListsEverySensorOfTheLine) {
     const CtlResult r =
         RunCtl({"--json", "search", "--all", "--fast", "--from", "0", "--to", "15"});
     EXPECT_EQ(r.status, 0) << r.err;
-    const std::vector<std::string> expected{
-        R"({"address":5,"baud":4800})", R"({"address":9,"baud":1200})",
-        R"({"address":12,"baud":9600})", R"({"address":14,"baud":19200})"};
+    const std::vector<std::string> expected{Found(5, 4800), Found(9, 1200), Found(12, 9600),
+                                            Found(14, 19200)};
     EXPECT_EQ(Lines(r.out), expected);
     // Every address of the range at every rate of the sensor, 19200 too, once each: 16 x 5.
     EXPECT_EQ(sim.LogLines().size(), 80u);
