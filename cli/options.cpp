@@ -218,7 +218,8 @@ void AddGlobalOptions(CLI::App& app, GlobalOptions& o) {
         ->type_name("MS")
         ->transform(Whole(1, 60000));
     app.add_flag("--trace", o.trace, "show every frame on stderr, with each reply's cause");
-    app.add_flag("--json", o.json, "write JSON Lines on stdout instead of text");
+    app.add_flag("--json", o.json,
+                 "write one JSON object per result on stdout, failures too, instead of text");
     app.add_flag("-q,--quiet", o.quiet, "no progress line and no summary on stderr");
 }
 

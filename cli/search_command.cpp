@@ -151,9 +151,9 @@ void AddSearchCommand(CLI::App& app, const GlobalOptions& o, CommandRun& run) {
     CLI::App* search = AddCommand(
         app, "search", "find sensors: every address at every rate until one answers",
         "Addresses go in the outer loop, rates in the inner one, as in the window. A probe is one\n"
-        "read of the current. Each sensor is printed when found: \"address 3, 4800 baud\", or\n"
-        "{\"address\":3,\"baud\":4800} with --json. On a terminal a progress line shows on "
-        "stderr.\n"
+        "read of the current. Each sensor is printed when found: \"address 3, 4800 baud\", or an\n"
+        "object with its address and baud with --json. On a terminal a progress line shows on\n"
+        "stderr. "
         "Ctrl-C stops the search. Exit status 1 when no sensor answered.");
     search
         ->add_option_function<std::string>(
