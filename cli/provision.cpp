@@ -36,7 +36,10 @@ struct Sensor {
     Json readsBack = Json::object();
 };
 
-int Provision(const GlobalOptions& o, const ProvisionOptions& p) {
+// Searches the line as search --fast --all does. Returns EXIT_DONE with `only` the one sensor
+// found, or, after reporting it, the status to end with: no sensor, several, a stop, a port that
+// failed. `found` lists every sensor found.
+int FindOnlySensor(const GlobalOptions& o, const ProvisionOptions& p, Probe& only, Json& found) {
     SearchPlan plan;
     plan.line = o.line;
     plan.rates = p.rates;
@@ -54,7 +57,7 @@ int Provision(const GlobalOptions& o, const ProvisionOptions& p) {
     if (result.end == SearchEnd::PortFailed)
         return ReportPortFailure(o, kAsked, o.line, result.opening);
 
-    Json found = Json::array();
+    found = Json::array();
     std::string names;
     for (const Probe& probe : result.found) {
         found.push_back({{"address", probe.address}, {"baud", probe.baud}});
@@ -76,10 +79,19 @@ int Provision(const GlobalOptions& o, const ProvisionOptions& p) {
                              link.portLabel + ": " + std::to_string(result.found.size()) +
                                  " sensors answered (" + names + "); nothing written",
                              "several sensors", EXIT_SENSOR);
+    only = result.found.front();
+    return EXIT_DONE;
+}
 
+// Gives the one sensor found the turns, the address and the rate asked for, each read back.
+int Provision(const GlobalOptions& o, const ProvisionOptions& p) {
+    Probe was;
+    Json found;
+    if (const int status = FindOnlySensor(o, p, was, found); status != EXIT_DONE)
+        return status;
     Sensor s{o};
-    s.at.line.baud = result.found.front().baud;
-    s.at.address = result.found.front().address;
+    s.at.line.baud = was.baud;
+    s.at.address = was.address;
     Json set = Json::object();
     {
         LinkState held(o.watch);
@@ -140,7 +152,6 @@ int Provision(const GlobalOptions& o, const ProvisionOptions& p) {
         s.readsBack["baud"] = *p.baud;
     }
 
-    const Probe& was = result.found.front();
     std::string text =
         "found " + Place(was.address, was.baud) + "; now " + Place(s.at.address, s.at.line.baud);
     if (s.readsBack.contains("turns"))
