@@ -138,15 +138,13 @@ public:
         if (app->get_parent())
             return CLI::Formatter::make_usage(app, name);
         return "Usage: tessalyctl [-p PORT] [-b RATE] [-a ADDRESS] [--timeout-ms MS] [--trace] "
-               "[--json] "
-               "[-q] COMMAND [ARGS]\n";
+               "[--json] [-q] COMMAND [ARGS]\n";
     }
 };
 
 const char* const kGlobalNote =
     "The global options (-p, -b, -a, --timeout-ms, --trace, --json, -q) may come before or after\n"
-    "the command;"
-    " see 'tessalyctl --help'.";
+    "the command; see 'tessalyctl --help'.";
 
 // -p, -b and -a from the environment when the command line leaves them out, checked as on the
 // command line; a bad value is a usage error that names the variable it came from.
