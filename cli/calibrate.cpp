@@ -6,5 +6,5 @@
 void AddCalibrateCommand(CLI::App& app, const GlobalOptions& o, CommandRun& run) {
     CLI::App* calibrate = AddCommand(app, "calibrate", "calibrate the sensor");
     RunsWhenGiven(*calibrate, run,
-                  [&o] { return RunWrite(o, &SensorLine::Calibrate, "calibrated"); });
+                  [&o] { return RunWrite(o, "calibrate", &SensorLine::Calibrate, "calibrated"); });
 }

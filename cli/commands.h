@@ -12,3 +12,4 @@ void AddMonitorCommand(CLI::App& app, const GlobalOptions& global, CommandRun& r
 void AddSetCommand(CLI::App& app, const GlobalOptions& global, CommandRun& run);
 void AddZeroCommand(CLI::App& app, const GlobalOptions& global, CommandRun& run);
 void AddCalibrateCommand(CLI::App& app, const GlobalOptions& global, CommandRun& run);
+void AddProvisionCommand(CLI::App& app, const GlobalOptions& global, CommandRun& run);

@@ -12,7 +12,7 @@ int main(int argc, char** argv) {
     CommandRun run;
     // In the order the help lists them.
     for (const auto add : {AddPortsCommand, AddSearchCommand, AddReadCommand, AddMonitorCommand,
-                           AddSetCommand, AddZeroCommand, AddCalibrateCommand})
+                           AddSetCommand, AddZeroCommand, AddCalibrateCommand, AddProvisionCommand})
         add(app, global, run);
     if (const auto status = ParseCommandLine(app, argc, argv))
         return *status;

@@ -91,15 +91,18 @@ bool PrintReading(const MonitorRun& o, const std::string& port, const Reading& r
             return PrintLine(time + "," + CsvField(port) + "," + std::to_string(o.line.baud) + "," +
                              std::to_string(o.address) + "," + (r.ok ? "true" : "false") + "," +
                              (r.ok ? MeasurementText(r.word) : "") + "," + CsvField(r.cause));
-        case Format::Json:
-            return PrintJson(
-                {{"time", time},
-                 {"port", port},
-                 {"baud", o.line.baud},
-                 {"address", o.address},
-                 {"ok", r.ok},
-                 {"current_a", r.ok ? nlohmann::ordered_json(CurrentAmperes(r.word)) : nullptr},
-                 {"cause", r.ok ? nullptr : nlohmann::ordered_json(r.cause)}});
+        case Format::Json: {
+            Json reading{{"time", time},
+                         {"port", port},
+                         {"baud", o.line.baud},
+                         {"address", o.address},
+                         {"ok", r.ok},
+                         {"current_a", r.ok ? Json(CurrentAmperes(r.word)) : nullptr},
+                         {"cause", r.ok ? nullptr : Json(r.cause)}};
+            if (!r.ok)
+                reading["error"] = "no reading";
+            return PrintJson(reading);
+        }
     }
     return true;
 }
@@ -154,7 +157,7 @@ int RunMonitor(const MonitorRun& o) {
     LinkState link(o.watch);
     SensorLine sensor(link, o.line);
     if (!sensor.open())
-        return ReportPortFailure(o.line, sensor.opening());
+        return ReportPortFailure(o, {{"command", "monitor"}}, o.line, sensor.opening());
     const std::string port = PortLabel(o.line);
     Reader reader(o, sensor, link.portLabel);
     if (o.monitor.format == Format::Csv)

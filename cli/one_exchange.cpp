@@ -2,46 +2,52 @@
 #include "one_exchange.h"
 
 #include "interrupt.h"
-#include "output.h"
 
-int RunExchange(const GlobalOptions& o, const std::function<Result(SensorLine&)>& exchange,
+int RunExchange(const GlobalOptions& o, const Json& asked,
+                const std::function<Result(SensorLine&)>& exchange,
                 const std::function<int(SensorLine&, const Result&)>& done) {
     InterruptWatch interrupt;
     LinkState link(o.watch);
     SensorLine sensor(link, o.line);
     if (!sensor.open())
-        return ReportPortFailure(o.line, sensor.opening());
+        return ReportPortFailure(o, asked, o.line, sensor.opening());
     const Result result = exchange(sensor);
     if (!result.done()) {
         // The command line was checked against the same ranges, so only the exchange can fail.
-        return ReportExchangeFailure(result.exchange, o.address);
+        return ReportExchangeFailure(o, asked, result.exchange, o.address);
     }
     return done(sensor, result);
 }
 
-int RunWrite(const GlobalOptions& o, Result (SensorLine::*write)(int address),
+int RunWrite(const GlobalOptions& o, const char* command, Result (SensorLine::*write)(int address),
              const std::string& confirmation) {
+    const Json asked{{"command", command}};
     return RunExchange(
-        o, [&](SensorLine& sensor) { return (sensor.*write)(o.address); },
-        [&](SensorLine&, const Result&) { return PrintWritten(o, confirmation, false, ""); });
+        o, asked, [&](SensorLine& sensor) { return (sensor.*write)(o.address); },
+        [&](SensorLine&, const Result&) { return PrintDone(o, asked, {}, confirmation); });
 }
 
-int PrintWritten(const GlobalOptions& o, const std::string& confirmation, bool verify,
-                 const std::string& verified) {
+int PrintDone(const GlobalOptions& o, const Json& asked, const Json& fields,
+              const std::string& text) {
     if (o.json) {
-        nlohmann::ordered_json done{{"ok", true}};
-        if (verify)
-            done["verified"] = true;
+        Json done = ResultJson(true, o.line, o.address, asked);
+        if (fields.is_object())
+            done.update(fields);
         PrintJson(done);
     } else {
-        PrintLine(confirmation + (verified.empty() ? "" : "; verified: " + verified));
+        PrintLine(text);
     }
     return EXIT_DONE;
 }
 
-int ReportNotTaken(const ExchangeRecord& readBack, const std::string& expected, int address) {
-    PrintError(readBack.portLabel + ": " + expected +
-               " was acknowledged but did not take: address " + std::to_string(address) + " at " +
-               std::to_string(readBack.baud) + " baud: " + DescribeCause(readBack));
-    return EXIT_SENSOR;
+int ReportNotTaken(const GlobalOptions& o, const Json& asked, const ExchangeRecord& readBack,
+                   const std::string& expected, int address) {
+    LineSettings line = o.line;
+    line.baud = readBack.baud;
+    const std::string cause = DescribeCause(readBack);
+    return ReportFailure(
+        o, ResultJson(false, line, address, asked),
+        readBack.portLabel + ": " + expected + " was acknowledged but did not take: address " +
+            std::to_string(address) + " at " + std::to_string(readBack.baud) + " baud: " + cause,
+        cause, EXIT_SENSOR);
 }

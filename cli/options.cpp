@@ -2,8 +2,11 @@
 #include "options.h"
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
+#include <cstdlib>
+#include <utility>
 
 #include "cli_version.h"
 #include "registers.h"
@@ -13,7 +16,8 @@ namespace {
 const char* const kToolHelp =
     "Find, read and configure KORVAN current sensors on an RS-485 line.\n\n"
     "PORT is COM1 ... COM10 (or just the number), resolved as the window resolves it, or a\n"
-    "device path such as /dev/ttyUSB0.";
+    "device path such as /dev/ttyUSB0. TESSALY_PORT, TESSALY_BAUD and TESSALY_ADDRESS give -p,\n"
+    "-b and -a when the option is absent; the command line wins.";
 
 const char* const kToolFooter =
     "Exit status:\n"
@@ -24,9 +28,10 @@ const char* const kToolFooter =
     "Examples:\n"
     "  tessalyctl ports\n"
     "  tessalyctl -p COM3 search --fast --all\n"
-    "  tessalyctl -p /dev/ttyUSB0 -b 4800 -a 3 read\n"
-    "  tessalyctl -a 3 set address 17 --verify\n"
-    "  tessalyctl -a 3 monitor --period 1000 --format csv > current.csv\n\n"
+    "  tessalyctl -p COM3 -b 4800 -a 3 read\n"
+    "  tessalyctl -p COM3 -b 4800 -a 3 set address 17 --verify\n"
+    "  tessalyctl -p COM3 -b 4800 -a 17 monitor --period 1000 --format csv > current.csv\n"
+    "  tessalyctl -p COM3 provision --address 1 --baud 9600 --turns 2\n\n"
     "Run 'tessalyctl COMMAND --help' for a command's own options.";
 
 // A whole decimal number, nothing before or after it.
@@ -132,14 +137,36 @@ public:
     std::string make_usage(const CLI::App* app, std::string name) const override {
         if (app->get_parent())
             return CLI::Formatter::make_usage(app, name);
-        return "Usage: tessalyctl [-p PORT] [-b RATE] [-a ADDRESS] [--trace] [--json] [-q] COMMAND "
-               "[ARGS]\n";
+        return "Usage: tessalyctl [-p PORT] [-b RATE] [-a ADDRESS] [--timeout-ms MS] [--trace] "
+               "[--json] [-q] COMMAND [ARGS]\n";
     }
 };
 
 const char* const kGlobalNote =
-    "The global options (-p, -b, -a, --trace, --json, -q) may come before or after the command;\n"
-    "see 'tessalyctl --help'.";
+    "The global options (-p, -b, -a, --timeout-ms, --trace, --json, -q) may come before or after\n"
+    "the command; see 'tessalyctl --help'.";
+
+// -p, -b and -a from the environment when the command line leaves them out, checked as on the
+// command line; a bad value is a usage error that names the variable it came from.
+std::optional<int> TakeEnvironment(CLI::App& app) {
+    const std::pair<const char*, const char*> defaults[] = {
+        {"--port", "TESSALY_PORT"}, {"--baud", "TESSALY_BAUD"}, {"--address", "TESSALY_ADDRESS"}};
+    for (const auto& [name, variable] : defaults) {
+        CLI::Option* option = app.get_option(name);
+        const char* value = std::getenv(variable);
+        if (option->count() > 0 || value == nullptr)
+            continue;
+        try {
+            option->add_result(value);
+            option->run_callback();
+        } catch (const CLI::ParseError& e) {
+            std::fprintf(stderr, "tessalyctl: %s: %s\nTry 'tessalyctl --help'.\n", variable,
+                         e.what());
+            return EXIT_USAGE;
+        }
+    }
+    return std::nullopt;
+}
 
 }  // namespace
 
@@ -172,18 +199,25 @@ void AddGlobalOptions(CLI::App& app, GlobalOptions& o) {
 
     app.add_option_function<std::string>(
            "-p,--port", [&o](const std::string& port) { ParsePort(port, o.line); },
-           "serial port (default COM1)")
+           "serial port (default COM1, or TESSALY_PORT)")
         ->type_name("PORT")
         ->check(PortName());
     app.add_option("-b,--baud", o.line.baud,
-                   "the sensor's baud rate: " + RatesText() + " (default 9600)")
+                   "the sensor's baud rate: " + RatesText() + " (default 9600, or TESSALY_BAUD)")
         ->type_name("RATE")
         ->transform(SensorRate());
-    app.add_option("-a,--address", o.address, "the sensor's address, 0-255 (default 0)")
+    app.add_option("-a,--address", o.address,
+                   "the sensor's address, 0-255 (default 0, or TESSALY_ADDRESS)")
         ->type_name("N")
         ->transform(Whole(ADDRESS_MIN, ADDRESS_MAX));
+    app.add_option("--timeout-ms", o.line.budgetMs,
+                   "wait this long for each reply (default: the window's wait, " +
+                       std::to_string(LONG_WAIT_MS) + " ms; search: --probe-ms)")
+        ->type_name("MS")
+        ->transform(Whole(1, 60000));
     app.add_flag("--trace", o.trace, "show every frame on stderr, with each reply's cause");
-    app.add_flag("--json", o.json, "write JSON Lines on stdout instead of text");
+    app.add_flag("--json", o.json,
+                 "write one JSON object per result on stdout, failures too, instead of text");
     app.add_flag("-q,--quiet", o.quiet, "no progress line and no summary on stderr");
 }
 
@@ -213,5 +247,36 @@ std::optional<int> ParseCommandLine(CLI::App& app, int argc, char** argv) {
                      CommandPath(app).c_str());
         return EXIT_USAGE;
     }
-    return std::nullopt;
+    return TakeEnvironment(app);
+}
+
+// R1,R2,...: the list as given, split at every comma; "" when it is a list of rates, each once.
+// The list is taken whole, so that an empty item is seen rather than skipped, and a repeat (which
+// would probe every address again, and list a sensor twice) is refused.
+std::string ParseRates(const std::string& text, std::vector<int>& rates) {
+    rates.clear();
+    for (size_t start = 0;;) {
+        const size_t comma = text.find(',', start);
+        std::string item = text.substr(start, comma == std::string::npos ? comma : comma - start);
+        if (item.empty())
+            return "'" + text + "' has an empty item";
+        if (const std::string error = SensorRate()(item); !error.empty())
+            return error;
+        const int rate = std::stoi(item);
+        if (std::find(rates.begin(), rates.end(), rate) != rates.end())
+            return "'" + text + "' names " + item + " twice";
+        rates.push_back(rate);
+        if (comma == std::string::npos)
+            return {};
+        start = comma + 1;
+    }
+}
+
+CLI::Validator RatesList() {
+    return CLI::Validator(
+        [](std::string& text) {
+            std::vector<int> rates;
+            return ParseRates(text, rates);
+        },
+        "");
 }

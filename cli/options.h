@@ -21,6 +21,10 @@ enum ExitStatus {
 
 inline constexpr int COM_PORT_COUNT = 10;  // COM1 ... COM10, as the window lists them
 
+// The rates a search from a shell tries by default: every rate the sensor has, so that a sensor set
+// to 19200 and forgotten is found too. The window keeps its four rate boxes; a shell has none.
+inline const std::vector<int> CTL_SEARCH_RATES(SENSOR_RATES.begin(), SENSOR_RATES.end());
+
 // search --fast: the sensor's time to answer unless --turnaround-ms says otherwise.
 inline constexpr int SEARCH_TURNAROUND_MS = 50;
 
@@ -61,3 +65,6 @@ CLI::Validator SensorRate();
 // "1200, 2400, 4800, 9600, 19200": every rate of the sensor.
 std::string RatesText();
 std::string RatesText(const std::vector<int>& rates, const char* separator);
+// R1,R2,...: rates, each once, in the order to try them. ParseRates returns the error ("" if none).
+std::string ParseRates(const std::string& text, std::vector<int>& rates);
+CLI::Validator RatesList();

@@ -48,15 +48,40 @@ double CurrentAmperes(int word) {
     return value;
 }
 
-int ReportPortFailure(const LineSettings& line, const PortOpening& opening) {
-    PrintError(PortLabel(line, opening.path) + ": " + DescribeOpenError(opening));
-    return EXIT_PORT;
+Json ResultJson(bool ok, const LineSettings& line, const Json& address, const Json& asked) {
+    Json result{{"ok", ok}, {"port", PortLabel(line)}, {"baud", line.baud}, {"address", address}};
+    result.update(asked);
+    return result;
 }
 
-int ReportExchangeFailure(const ExchangeRecord& exchange, int address) {
-    PrintError(exchange.portLabel + ": address " + std::to_string(address) + " at " +
-               std::to_string(exchange.baud) + " baud: " + DescribeCause(exchange));
-    return EXIT_SENSOR;
+int ReportFailure(const GlobalOptions& o, const Json& failed, const std::string& message,
+                  const std::string& cause, int status) {
+    PrintError(message);
+    if (o.json) {
+        Json object = failed;
+        object["error"] = message;
+        object["cause"] = cause;
+        PrintJson(object);
+    }
+    return status;
+}
+
+int ReportPortFailure(const GlobalOptions& o, const Json& asked, const LineSettings& line,
+                      const PortOpening& opening) {
+    const std::string reason = DescribeOpenError(opening);
+    return ReportFailure(o, ResultJson(false, line, o.address, asked),
+                         PortLabel(line, opening.path) + ": " + reason, reason, EXIT_PORT);
+}
+
+int ReportExchangeFailure(const GlobalOptions& o, const Json& asked, const ExchangeRecord& exchange,
+                          int address) {
+    LineSettings line = o.line;
+    line.baud = exchange.baud;
+    const std::string cause = DescribeCause(exchange);
+    return ReportFailure(o, ResultJson(false, line, address, asked),
+                         exchange.portLabel + ": address " + std::to_string(address) + " at " +
+                             std::to_string(exchange.baud) + " baud: " + cause,
+                         cause, EXIT_SENSOR);
 }
 
 namespace {

@@ -7,7 +7,10 @@
 #include <string>
 
 #include "exchange.h"
+#include "options.h"
 #include "sensor_line.h"
+
+using Json = nlohmann::ordered_json;
 
 // ISO 8601 in UTC with milliseconds: 2026-12-07T02:57:45.123Z.
 std::string IsoTime(std::chrono::system_clock::time_point time);
@@ -27,13 +30,27 @@ void PrintError(const std::string& message);
 // The measurement word in amperes, exactly as the window shows it ("%0.1f"), as a number.
 double CurrentAmperes(int word);
 
-// Reports a port that would not open ("tessalyctl: COM1 (/dev/ttyUSB0): permission denied; ...")
-// and returns the exit status for it.
-int ReportPortFailure(const LineSettings& line, const PortOpening& opening);
+// With --json every result is one object, success or failure, that a script reads without the
+// text: {"ok", "port", "baud", "address"}, then what was asked (`asked`: the command and, for a
+// write, its value), then the result's own keys. `address` and `baud` are null where a result has
+// none (a search that found nobody).
+Json ResultJson(bool ok, const LineSettings& line, const Json& address, const Json& asked);
 
-// Reports an exchange that failed ("tessalyctl: COM1 (/dev/pts/3): address 3 at 9600 baud: no
-// reply") and returns the exit status for it.
-int ReportExchangeFailure(const ExchangeRecord& exchange, int address);
+// A failure: "tessalyctl: message" on stderr for people and, with --json, the result's object with
+// "error" (the message) and "cause" (the exchange's cause or the port's reason) on stdout.
+// Returns `status`.
+int ReportFailure(const GlobalOptions& o, const Json& failed, const std::string& message,
+                  const std::string& cause, int status);
+
+// A port that would not open ("tessalyctl: COM1 (/dev/ttyUSB0): permission denied; ..."): exit
+// status 3.
+int ReportPortFailure(const GlobalOptions& o, const Json& asked, const LineSettings& line,
+                      const PortOpening& opening);
+
+// An exchange that failed ("tessalyctl: COM1 (/dev/pts/3): address 3 at 9600 baud: no reply"):
+// exit status 1.
+int ReportExchangeFailure(const GlobalOptions& o, const Json& asked, const ExchangeRecord& exchange,
+                          int address);
 
 // --trace: every frame on stderr, one line each; the observer of the run's ExchangeWatch.
 void TraceExchange(const ExchangeRecord& record);

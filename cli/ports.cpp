@@ -22,7 +22,7 @@ nlohmann::ordered_json OrNull(const std::string& text) {
     return text.empty() ? nlohmann::ordered_json() : nlohmann::ordered_json(text);
 }
 
-nlohmann::ordered_json Json(const PortInfo& p) {
+nlohmann::ordered_json PortJson(const PortInfo& p) {
     nlohmann::ordered_json usb;
     if (p.usb)
         usb = {{"vendor", OrNull(p.usb->vendor)},
@@ -36,7 +36,9 @@ nlohmann::ordered_json Json(const PortInfo& p) {
         for (const PortHolder& h : *p.holders)
             holders.push_back({{"pid", h.pid}, {"command", h.command}});
     }
-    return {{"port", p.name},
+    // A port's record: it was described, whatever its state; no rate or address belongs to it.
+    return {{"ok", true},
+            {"port", p.name},
             {"device", OrNull(p.device)},
             {"by_id", OrNull(p.byId)},
             {"name", OrNull(p.systemName)},
@@ -84,7 +86,7 @@ void AddPortsCommand(CLI::App& app, const GlobalOptions& o, CommandRun& run) {
     RunsWhenGiven(*ports, run, [&o] {
         for (int number = 1; number <= COM_PORT_COUNT; ++number) {
             const PortInfo info = DescribePort(number);
-            o.json ? PrintJson(Json(info)) : PrintLine(Text(info));
+            o.json ? PrintJson(PortJson(info)) : PrintLine(Text(info));
         }
         return EXIT_DONE;
     });

@@ -8,25 +8,23 @@
 namespace {
 
 int ReadCurrent(const GlobalOptions& o) {
+    const Json asked{{"command", "read"}};
     return RunExchange(
-        o, [&](SensorLine& sensor) { return sensor.ReadMeasurement(o.address); },
+        o, asked, [&](SensorLine& sensor) { return sensor.ReadMeasurement(o.address); },
         [&](SensorLine&, const Result& result) {
-            o.json ? PrintJson({{"address", o.address},
-                                {"baud", o.line.baud},
-                                {"current_a", CurrentAmperes(result.word)}})
-                   : PrintLine(MeasurementText(result.word) + " A");
-            return EXIT_DONE;
+            return PrintDone(o, asked, {{"current_a", CurrentAmperes(result.word)}},
+                             MeasurementText(result.word) + " A");
         });
 }
 
 int ReadTurns(const GlobalOptions& o) {
+    const Json asked{{"command", "read turns"}};
     return RunExchange(
-        o, [&](SensorLine& sensor) { return sensor.ReadTurns(o.address); },
+        o, asked, [&](SensorLine& sensor) { return sensor.ReadTurns(o.address); },
         [&](SensorLine&, const Result& result) {
             const int turns = TurnsValue(result.word);
-            o.json ? PrintJson({{"turns", turns}})
-                   : PrintLine(std::to_string(turns) + (turns == 1 ? " turn" : " turns"));
-            return EXIT_DONE;
+            return PrintDone(o, asked, {{"turns", turns}},
+                             std::to_string(turns) + (turns == 1 ? " turn" : " turns"));
         });
 }
 

@@ -18,11 +18,12 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 struct SearchOptions {
-    std::vector<int> rates = SEARCH_RATES;
+    std::vector<int> rates = CTL_SEARCH_RATES;
     int from = 0;
     int to = ADDRESS_MAX;
     bool all = false;
     int probeMs = SHORT_WAIT_MS;
+    bool probeMsGiven = false;
     bool fast = false;
     int turnaroundMs = SEARCH_TURNAROUND_MS;
 };
@@ -63,6 +64,15 @@ private:
     Clock::time_point start_ = Clock::now();
 };
 
+const Json kAsked{{"command", "search"}};
+
+// A search that found nobody has no address or rate to name.
+Json Nobody(const GlobalOptions& o) {
+    Json nobody = ResultJson(false, o.line, nullptr, kAsked);
+    nobody["baud"] = nullptr;
+    return nobody;
+}
+
 int RunSearch(const GlobalOptions& o, const SearchOptions& s) {
     SearchPlan plan;
     plan.line = o.line;
@@ -71,7 +81,8 @@ int RunSearch(const GlobalOptions& o, const SearchOptions& s) {
     plan.last = s.to;
     plan.stopAtFirst = !s.all;
     const int turnaround = s.turnaroundMs;
-    const int probeMs = s.probeMs;
+    // --timeout-ms is every command's wait for a reply; --probe-ms is search's own and wins.
+    const int probeMs = s.probeMsGiven || o.line.budgetMs == 0 ? s.probeMs : o.line.budgetMs;
     if (s.fast) {
         // Each probe waits only as long as a reply could take at its rate, and gives up as soon
         // as the reply's first byte is overdue.
@@ -101,61 +112,36 @@ int RunSearch(const GlobalOptions& o, const SearchOptions& s) {
             }
             if (probe.found()) {
                 progress.Clear();
-                outputGone =
-                    !(o.json ? PrintJson({{"address", probe.address}, {"baud", probe.baud}})
-                             : PrintLine("address " + std::to_string(probe.address) + ", " +
-                                         std::to_string(probe.baud) + " baud"));
+                LineSettings at = o.line;
+                at.baud = probe.baud;
+                outputGone = !(o.json ? PrintJson(ResultJson(true, at, probe.address, kAsked))
+                                      : PrintLine("address " + std::to_string(probe.address) +
+                                                  ", " + std::to_string(probe.baud) + " baud"));
             }
             progress.Update(probe, done);
         });
     progress.Clear();
     switch (result.end) {
-        case SearchEnd::PortFailed: return ReportPortFailure(o.line, result.opening);
-        case SearchEnd::Stopped:
-            PrintError("search stopped after " + std::to_string(result.probes) + " of " +
-                       std::to_string(total) + " probes");
-            break;
+        case SearchEnd::PortFailed: return ReportPortFailure(o, kAsked, o.line, result.opening);
+        case SearchEnd::Stopped: {
+            const std::string stopped = "search stopped after " + std::to_string(result.probes) +
+                                        " of " + std::to_string(total) + " probes";
+            // A stop after a find has its results already; only an empty one needs an object.
+            if (!result.found.empty()) {
+                PrintError(stopped);
+                return EXIT_DONE;
+            }
+            return ReportFailure(o, Nobody(o), stopped, "stopped", EXIT_SENSOR);
+        }
         case SearchEnd::Found:
         case SearchEnd::Exhausted: break;
     }
-    if (result.found.empty()) {
-        if (result.end != SearchEnd::Stopped)
-            PrintError(link.portLabel + ": no sensor answered at addresses " +
-                       std::to_string(s.from) + "-" + std::to_string(s.to));
-        return EXIT_SENSOR;
-    }
+    if (result.found.empty())
+        return ReportFailure(o, Nobody(o),
+                             link.portLabel + ": no sensor answered at addresses " +
+                                 std::to_string(s.from) + "-" + std::to_string(s.to),
+                             "no reply", EXIT_SENSOR);
     return EXIT_DONE;
-}
-
-// R1,R2,...: the list as given, split at every comma; "" when it is a list of rates, each once.
-// The list is taken whole, so that an empty item is seen rather than skipped, and a repeat (which
-// would probe every address again, and list a sensor twice) is refused.
-std::string ParseRates(const std::string& text, std::vector<int>& rates) {
-    rates.clear();
-    for (size_t start = 0;;) {
-        const size_t comma = text.find(',', start);
-        std::string item = text.substr(start, comma == std::string::npos ? comma : comma - start);
-        if (item.empty())
-            return "'" + text + "' has an empty item";
-        if (const std::string error = SensorRate()(item); !error.empty())
-            return error;
-        const int rate = std::stoi(item);
-        if (std::find(rates.begin(), rates.end(), rate) != rates.end())
-            return "'" + text + "' names " + item + " twice";
-        rates.push_back(rate);
-        if (comma == std::string::npos)
-            return {};
-        start = comma + 1;
-    }
-}
-
-CLI::Validator RatesList() {
-    return CLI::Validator(
-        [](std::string& text) {
-            std::vector<int> rates;
-            return ParseRates(text, rates);
-        },
-        "");
 }
 
 }  // namespace
@@ -165,15 +151,15 @@ void AddSearchCommand(CLI::App& app, const GlobalOptions& o, CommandRun& run) {
     CLI::App* search = AddCommand(
         app, "search", "find sensors: every address at every rate until one answers",
         "Addresses go in the outer loop, rates in the inner one, as in the window. A probe is one\n"
-        "read of the current. Each sensor is printed when found: \"address 3, 4800 baud\", or\n"
-        "{\"address\":3,\"baud\":4800} with --json. On a terminal a progress line shows on "
-        "stderr.\n"
+        "read of the current. Each sensor is printed when found: \"address 3, 4800 baud\", or an\n"
+        "object with its address and baud with --json. On a terminal a progress line shows on\n"
+        "stderr. "
         "Ctrl-C stops the search. Exit status 1 when no sensor answered.");
     search
         ->add_option_function<std::string>(
             "--rates", [s](const std::string& text) { ParseRates(text, s->rates); },
-            "rates to try at each address, in this order (default " + RatesText(SEARCH_RATES, ",") +
-                ")")
+            "rates to try at each address, in this order (default " +
+                RatesText(CTL_SEARCH_RATES, ",") + ")")
         ->type_name("R1,R2,...")
         ->check(RatesList());
     search->add_option("--from", s->from, "first address (default 0)")
@@ -202,7 +188,8 @@ void AddSearchCommand(CLI::App& app, const GlobalOptions& o, CommandRun& run) {
         ->needs(fast);
     fast->excludes(probeMs);
     // Each end is checked on its own as it is parsed; the two together only once both are in.
-    search->callback([&o, &run, s] {
+    search->callback([&o, &run, s, probeMs] {
+        s->probeMsGiven = probeMs->count() > 0;
         if (!SearchRangeValid(s->from, s->to))
             throw CLI::ValidationError("search range " + std::to_string(s->from) + "-" +
                                        std::to_string(s->to) +

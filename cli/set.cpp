@@ -13,47 +13,50 @@ namespace {
 
 // --verify after an acknowledged write: returns the exit status and, when the write took, says
 // in `verified` what was read.
-using ReadBack = int (*)(const GlobalOptions& o, int value, SensorLine& sensor,
+using ReadBack = int (*)(const GlobalOptions& o, const Json& asked, int value, SensorLine& sensor,
                          std::string& verified);
 
 // A current read at the new address or rate: the write took.
-int ReadsCurrent(const Result& readBack, const std::string& expected, int address,
-                 std::string& verified) {
+int ReadsCurrent(const GlobalOptions& o, const Json& asked, const Result& readBack,
+                 const std::string& expected, int address, std::string& verified) {
     if (!readBack.done())
-        return ReportNotTaken(readBack.exchange, expected, address);
+        return ReportNotTaken(o, asked, readBack.exchange, expected, address);
     verified = "reads " + MeasurementText(readBack.word) + " A";
     return EXIT_DONE;
 }
 
-int AddressReadBack(const GlobalOptions&, int value, SensorLine& sensor, std::string& verified) {
-    return ReadsCurrent(sensor.ReadMeasurement(value), "address " + std::to_string(value), value,
-                        verified);
+int AddressReadBack(const GlobalOptions& o, const Json& asked, int value, SensorLine& sensor,
+                    std::string& verified) {
+    return ReadsCurrent(o, asked, sensor.ReadMeasurement(value), "address " + std::to_string(value),
+                        value, verified);
 }
 
-int BaudReadBack(const GlobalOptions& o, int value, SensorLine& sensor, std::string& verified) {
+int BaudReadBack(const GlobalOptions& o, const Json& asked, int value, SensorLine& sensor,
+                 std::string& verified) {
     LineSettings line = o.line;
     line.baud = value;
     sensor.Close();  // exclusive: the port must be free for the new rate
     LinkState link(o.watch);
     SensorLine atNewRate(link, line);
     if (!atNewRate.open())
-        return ReportPortFailure(line, atNewRate.opening());
-    return ReadsCurrent(atNewRate.ReadMeasurement(o.address), std::to_string(value) + " baud",
-                        o.address, verified);
+        return ReportPortFailure(o, asked, line, atNewRate.opening());
+    return ReadsCurrent(o, asked, atNewRate.ReadMeasurement(o.address),
+                        std::to_string(value) + " baud", o.address, verified);
 }
 
-int TurnsReadBack(const GlobalOptions& o, int value, SensorLine& sensor, std::string& verified) {
+int TurnsReadBack(const GlobalOptions& o, const Json& asked, int value, SensorLine& sensor,
+                  std::string& verified) {
     const std::string expected = "turns " + std::to_string(value);
     const Result readBack = sensor.ReadTurns(o.address);
     if (!readBack.done())
-        return ReportNotTaken(readBack.exchange, expected, o.address);
+        return ReportNotTaken(o, asked, readBack.exchange, expected, o.address);
     const int turns = TurnsValue(readBack.word);
-    if (turns != value) {
-        PrintError(readBack.exchange.portLabel + ": " + expected +
-                   " was acknowledged but did not take: the sensor reads back " +
-                   std::to_string(turns));
-        return EXIT_SENSOR;
-    }
+    if (turns != value)
+        return ReportFailure(o, ResultJson(false, o.line, o.address, asked),
+                             readBack.exchange.portLabel + ": " + expected +
+                                 " was acknowledged but did not take: the sensor reads back " +
+                                 std::to_string(turns),
+                             "read back " + std::to_string(turns), EXIT_SENSOR);
     verified = "reads back " + std::to_string(turns);
     return EXIT_DONE;
 }
@@ -82,17 +85,19 @@ void AddSetting(CLI::App& set, const GlobalOptions& o, CommandRun& run, const Se
     command->add_flag("--verify", v->verify, "read back; a write acknowledged but not taken fails");
     command->add_option(s.valueName, v->value, s.valueHelp)->required()->transform(s.check);
     RunsWhenGiven(*command, run, [&o, v, s] {
+        const Json asked{{"command", std::string("set ") + s.name}, {"value", v->value}};
         return RunExchange(
-            o, [&](SensorLine& sensor) { return (sensor.*s.write)(o.address, v->value); },
+            o, asked, [&](SensorLine& sensor) { return (sensor.*s.write)(o.address, v->value); },
             [&](SensorLine& sensor, const Result&) {
                 std::string verified;
                 if (v->verify) {
-                    if (const int status = s.readBack(o, v->value, sensor, verified);
+                    if (const int status = s.readBack(o, asked, v->value, sensor, verified);
                         status != EXIT_DONE)
                         return status;
                 }
-                return PrintWritten(o, s.confirmation + (" " + std::to_string(v->value)), v->verify,
-                                    verified);
+                const std::string text = s.confirmation + (" " + std::to_string(v->value));
+                return PrintDone(o, asked, v->verify ? Json{{"verified", true}} : Json(),
+                                 verified.empty() ? text : text + "; verified: " + verified);
             });
     });
 }

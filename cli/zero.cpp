@@ -5,5 +5,5 @@
 
 void AddZeroCommand(CLI::App& app, const GlobalOptions& o, CommandRun& run) {
     CLI::App* zero = AddCommand(app, "zero", "take the present current as the sensor's zero");
-    RunsWhenGiven(*zero, run, [&o] { return RunWrite(o, &SensorLine::Zero, "zeroed"); });
+    RunsWhenGiven(*zero, run, [&o] { return RunWrite(o, "zero", &SensorLine::Zero, "zeroed"); });
 }

@@ -69,7 +69,10 @@ Result SensorLine::Exchange(const RegisterRow& row, int address, int value) {
         result.outcome = Outcome::BadAddress;
         return result;
     }
-    result.exchange = TransactRowOn(link_, row, address, value);
+    RegisterRow budgeted = row;
+    if (settings_.budgetMs > 0)
+        budgeted.budgetMs = settings_.budgetMs;
+    result.exchange = TransactRowOn(link_, budgeted, address, value);
     result.outcome = result.exchange.accepted() ? Outcome::Done : Outcome::Failed;
     if (result.done() && row.function == FUNCTION_READ)
         result.word = link_.lastReadWord;

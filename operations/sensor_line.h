@@ -17,6 +17,7 @@ struct LineSettings {
     int portNumber = 1;
     std::string path;
     int baud = 9600;
+    int budgetMs = 0;  // the wait for each reply; 0: each operation's own, as the window waits
 };
 
 // "COM3" or the path as given; with the device behind COMn when known: "COM3 (/dev/ttyUSB0)".

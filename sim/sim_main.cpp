@@ -283,6 +283,10 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "tessaly-sim: %s\n(try --help)\n", error.c_str());
         return 2;
     }
+    if (options->version) {
+        std::puts("tessaly-sim " TESSALY_SIM_VERSION);
+        return 0;
+    }
     FILE* log = nullptr;
     if (!options->logPath.empty() && !(log = std::fopen(options->logPath.c_str(), "a"))) {
         std::fprintf(stderr, "tessaly-sim: %s: %s\n", options->logPath.c_str(),

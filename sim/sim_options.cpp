@@ -88,9 +88,11 @@ bool SensorsDistinct(const std::vector<SensorConfig>& sensors, std::string& erro
 }  // namespace
 
 std::string SimUsage() {
-    return "usage: tessaly-sim [options]\n"
+    return "Usage: tessaly-sim [OPTION]...\n"
            "A simulated KORVAN current sensor on a new pseudo-terminal (its path is printed\n"
-           "first) or on a real tty.\n"
+           "first) or on a real tty.\n\n"
+           "  -h, --help           show this help and exit\n"
+           "  --version            show the version and exit\n"
            "  --link PATH          make a symbolic link to the pseudo-terminal (removed at exit)\n"
            "  --device PATH        serve this tty instead of a pseudo-terminal\n"
            "  --address N          device address, 0-255 (default 1)\n"
@@ -185,6 +187,10 @@ std::optional<SimOptions> ParseSimOptions(const std::vector<std::string>& args,
         if (arg == "--help" || arg == "-h") {
             error.clear();
             return std::nullopt;
+        }
+        if (arg == "--version") {
+            options.version = true;
+            return options;
         }
         if (auto flag = flags.find(arg); flag != flags.end()) {
             *flag->second = true;

@@ -17,6 +17,7 @@ struct SimOptions {
     bool wireTiming = false;
     bool echo = false;  // the line repeats each request byte back, as an echoing RS-485 adapter
     int turnaroundMs = 0;
+    bool version = false;  // --version: say it and exit, serving nothing
 
     // Every sensor on the line, the first one first.
     std::vector<SensorConfig> Sensors() const;

@@ -7,6 +7,7 @@
 
 #include <grp.h>
 
+#include <chrono>
 #include <fstream>
 #include <nlohmann/json.hpp>
 
@@ -30,18 +31,27 @@ TEST_F(CliCommands, OutputInTextAndJson) {
         std::string text;
         json object;
     } rows[] = {
-        {{}, {"read"}, "12.3 A\n", {{"address", 3}, {"baud", 4800}, {"current_a", 12.3}}},
-        {{"--current", "-0.5"},
-         {"read"},
-         "-0.5 A\n",
-         {{"address", 3}, {"baud", 4800}, {"current_a", -0.5}}},
-        {{}, {"read", "turns"}, "5 turns\n", {{"turns", 5}}},
-        {{}, {"set", "address", "9"}, "address set to 9\n", {{"ok", true}}},
-        {{}, {"set", "address", "010"}, "address set to 10\n", {{"ok", true}}},  // not octal
-        {{}, {"set", "baud", "1200"}, "baud rate set to 1200\n", {{"ok", true}}},
-        {{}, {"set", "turns", "10"}, "turns set to 10\n", {{"ok", true}}},
-        {{}, {"zero"}, "zeroed\n", {{"ok", true}}},
-        {{}, {"calibrate"}, "calibrated\n", {{"ok", true}}},
+        {{}, {"read"}, "12.3 A\n", {{"command", "read"}, {"current_a", 12.3}}},
+        {{"--current", "-0.5"}, {"read"}, "-0.5 A\n", {{"command", "read"}, {"current_a", -0.5}}},
+        {{}, {"read", "turns"}, "5 turns\n", {{"command", "read turns"}, {"turns", 5}}},
+        {{},
+         {"set", "address", "9"},
+         "address set to 9\n",
+         {{"command", "set address"}, {"value", 9}}},
+        {{},
+         {"set", "address", "010"},  // not octal
+         "address set to 10\n",
+         {{"command", "set address"}, {"value", 10}}},
+        {{},
+         {"set", "baud", "1200"},
+         "baud rate set to 1200\n",
+         {{"command", "set baud"}, {"value", 1200}}},
+        {{},
+         {"set", "turns", "10"},
+         "turns set to 10\n",
+         {{"command", "set turns"}, {"value", 10}}},
+        {{}, {"zero"}, "zeroed\n", {{"command", "zero"}}},
+        {{}, {"calibrate"}, "calibrated\n", {{"command", "calibrate"}}},
     };
     for (const auto& row : rows) {
         for (bool asJson : {false, true}) {
@@ -58,8 +68,10 @@ TEST_F(CliCommands, OutputInTextAndJson) {
             args.insert(args.end(), row.args.begin(), row.args.end());
             const CtlResult r = RunCtl(args);
             EXPECT_EQ(r.status, 0) << r.err;
+            json expected{{"ok", true}, {"port", "COM1"}, {"baud", 4800}, {"address", 3}};
+            expected.update(row.object);
             if (asJson)
-                EXPECT_EQ(json::parse(r.out), row.object);
+                EXPECT_EQ(json::parse(r.out), expected);
             else
                 EXPECT_EQ(r.out, row.text);
         }
@@ -157,6 +169,32 @@ TEST_F(CliCommands, JsonStaysValidForAPathThatIsNotUtf8) {
     unlink(link.c_str());
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(json::parse(Lines(r.out).at(0))["port"], link.substr(0, link.size() - 1) + "\uFFFD");
+}
+
+// TESSALY_PORT, TESSALY_BAUD and TESSALY_ADDRESS stand in for -p, -b and -a; the command line
+// wins; a bad value names its variable. --timeout-ms shortens the window's 4 s wait for a reply.
+TEST_F(CliCommands, EnvironmentDefaultsAndTimeout) {
+    SimProcess sim({"--address", "3", "--baud", "4800", "--current", "1.5"});
+    ScopedComPort com(2, sim.ptyPath());
+    setenv("TESSALY_PORT", "COM2", 1);
+    setenv("TESSALY_BAUD", "4800", 1);
+    setenv("TESSALY_ADDRESS", "3", 1);
+    EXPECT_EQ(RunCtl({"read"}).out, "1.5 A\n");
+    const auto start = std::chrono::steady_clock::now();
+    const CtlResult absent = RunCtl({"-a", "4", "--json", "--timeout-ms", "100", "read"});
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+    EXPECT_EQ(absent.status, 1);
+    const json failed = json::parse(absent.out);
+    EXPECT_EQ(failed["address"], 4);
+    EXPECT_EQ(failed["cause"], "no reply");
+    setenv("TESSALY_ADDRESS", "300", 1);
+    const CtlResult bad = RunCtl({"read"});
+    EXPECT_EQ(bad.status, 2);
+    EXPECT_NE(bad.err.find("TESSALY_ADDRESS: --address: 300 out of range 0-255"), std::string::npos)
+        << bad.err;
+    for (const char* name : {"TESSALY_PORT", "TESSALY_BAUD", "TESSALY_ADDRESS"})
+        unsetenv(name);
+    EXPECT_EQ(sim.LogLines().size(), 2u) << "a bad variable reached the line";
 }
 
 TEST_F(CliCommands, BadValuesRefusedBeforeTheLine) {

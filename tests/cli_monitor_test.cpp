@@ -39,7 +39,7 @@ TEST_F(CliMonitor, FormatsAndSummary) {
          R"(\{"time":")" + kTime +
              R"(","port":"COM1","baud":9600,"address":3,"ok":true,"current_a":12\.3,"cause":null\})",
          R"(\{"time":")" + kTime +
-             R"(","port":"COM1","baud":9600,"address":3,"ok":false,"current_a":null,"cause":"no reply"\})"},
+             R"(","port":"COM1","baud":9600,"address":3,"ok":false,"current_a":null,"cause":"no reply","error":"no reading"\})"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.format);

@@ -86,7 +86,16 @@ CtlResult CtlProcess::Finish(int limitS) {
     waitpid(pid_, &status, 0);
     pid_ = -1;
     result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    // Text output never starts with a brace; every JSON object is kept for the schema check.
+    for (const std::string& line : Lines(result.out))
+        if (!line.empty() && line.front() == '{')
+            PrintedJson().push_back(line);
     return result;
+}
+
+std::vector<std::string>& PrintedJson() {
+    static std::vector<std::string> objects;
+    return objects;
 }
 
 void CtlProcess::CloseOutput() {

@@ -45,5 +45,8 @@ class SimProcess;
 // port open and is talking. False when they did not come.
 bool AwaitRequests(const SimProcess& sim, size_t count);
 
+// Every JSON object the runs of this process printed on stdout, for the check against the schema.
+std::vector<std::string>& PrintedJson();
+
 // The lines of a text.
 std::vector<std::string> Lines(const std::string& text);

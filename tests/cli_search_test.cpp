@@ -13,24 +13,29 @@ namespace {
 
 using nlohmann::json;
 
+// A find as --json writes it.
+std::string Found(int address, int baud) {
+    return R"({"ok":true,"port":"COM1","baud":)" + std::to_string(baud) + R"(,"address":)" +
+           std::to_string(address) + R"(,"command":"search"})";
+}
+
 class CliSearch : public ::testing::Test {
 protected:
     void SetUp() override { IsolateComPorts(); }
 };
 
 TEST_F(CliSearch, AllListsEverySensorOfTheLine) {
-    SimProcess sim(
-        {"--address", "5", "--baud", "4800", "--sensor", "9@1200:1.5", "--sensor", "12@9600:-3"});
+    SimProcess sim({"--address", "5", "--baud", "4800", "--sensor", "9@1200:1.5", "--sensor",
+                    "12@9600:-3", "--sensor", "14@19200:2"});
     ScopedComPort com(1, sim.ptyPath());
     const CtlResult r =
         RunCtl({"--json", "search", "--all", "--fast", "--from", "0", "--to", "15"});
     EXPECT_EQ(r.status, 0) << r.err;
-    const std::vector<std::string> expected{R"({"address":5,"baud":4800})",
-                                            R"({"address":9,"baud":1200})",
-                                            R"({"address":12,"baud":9600})"};
+    const std::vector<std::string> expected{Found(5, 4800), Found(9, 1200), Found(12, 9600),
+                                            Found(14, 19200)};
     EXPECT_EQ(Lines(r.out), expected);
-    // Every address of the range at every rate, once each: 16 x 4 probes.
-    EXPECT_EQ(sim.LogLines().size(), 64u);
+    // Every address of the range at every rate of the sensor, 19200 too, once each: 16 x 5.
+    EXPECT_EQ(sim.LogLines().size(), 80u);
 }
 
 TEST_F(CliSearch, FastFindsALateSensorAtEveryRate) {
@@ -70,7 +75,7 @@ TEST_F(CliSearch, NobodyAnswers) {
     // Only the reason: stderr is not a terminal, so no progress line.
     EXPECT_EQ(r.err,
               "tessalyctl: COM1 (" + sim.ptyPath() + "): no sensor answered at addresses 0-2\n");
-    EXPECT_EQ(sim.LogLines().size(), 12u);
+    EXPECT_EQ(sim.LogLines().size(), 15u);  // 3 addresses x all five rates
 }
 
 }  // namespace

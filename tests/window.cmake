@@ -30,3 +30,10 @@ tessaly_qt_test(test_diagnostics_window SOURCES diagnostics_window_test.cpp)
 # Not a test: makes the README's pictures of the tool windows (scripts/screenshots).
 add_executable(diagnostics_screenshots diagnostics_screenshots.cpp)
 target_link_libraries(diagnostics_screenshots PRIVATE tessaly_ui tessaly_test_support Qt6::Test)
+
+# The window answers --help and --version without a display, and opens nothing.
+add_test(NAME window_help_and_version
+         COMMAND env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM
+                 sh -c "\"$0\" --help | grep -q -- --version && \"$0\" --version" $<TARGET_FILE:tessaly>)
+set_tests_properties(window_help_and_version PROPERTIES
+                     PASS_REGULAR_EXPRESSION "^tessaly ${PROJECT_VERSION}\n$" TIMEOUT 20)
