@@ -31,3 +31,16 @@ int PrintDone(const GlobalOptions& o, const Json& asked, const Json& fields,
 // failed.
 int ReportNotTaken(const GlobalOptions& o, const Json& asked, const ExchangeRecord& readBack,
                    const std::string& expected, int address);
+
+// A read-back after an acknowledged write (set --verify, provision): returns the exit status and,
+// when the write took, says in `verified` what was read. The new address answers, the new rate
+// answers (the port is opened again at it: `sensor` is closed first, the port being exclusive), the
+// turns read back as written.
+using ReadBack = int (*)(const GlobalOptions& o, const Json& asked, int value, SensorLine& sensor,
+                         std::string& verified);
+int AddressReadBack(const GlobalOptions& o, const Json& asked, int value, SensorLine& sensor,
+                    std::string& verified);
+int BaudReadBack(const GlobalOptions& o, const Json& asked, int value, SensorLine& sensor,
+                 std::string& verified);
+int TurnsReadBack(const GlobalOptions& o, const Json& asked, int value, SensorLine& sensor,
+                  std::string& verified);

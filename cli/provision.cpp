@@ -46,9 +46,7 @@ int FindOnlySensor(const GlobalOptions& o, const ProvisionOptions& p, Probe& onl
     plan.first = p.from;
     plan.last = p.to;
     plan.stopAtFirst = false;  // a second sensor must be seen to be refused
-    const int turnaround = p.turnaroundMs;
-    plan.probeBudgetMs = [turnaround](int baud) { return FastProbeBudgetMs(baud, turnaround); };
-    plan.firstByteMs = [turnaround](int baud) { return FastFirstByteMs(baud, turnaround); };
+    UseFastProbes(plan, p.turnaroundMs);
 
     InterruptWatch interrupt;
     LinkState link(o.watch);
@@ -93,63 +91,41 @@ int Provision(const GlobalOptions& o, const ProvisionOptions& p) {
     s.at.line.baud = was.baud;
     s.at.address = was.address;
     Json set = Json::object();
-    {
-        LinkState held(o.watch);
-        SensorLine line(held, s.at.line);
-        if (!line.open())
-            return ReportPortFailure(s.at, kAsked, s.at.line, line.opening());
-        if (p.turns) {
-            set["turns"] = *p.turns;
-            const Result written = line.SetTurns(s.at.address, *p.turns);
-            if (!written.done())
-                return ReportExchangeFailure(s.at, kAsked, written.exchange, s.at.address);
-            const std::string expected = "turns " + std::to_string(*p.turns);
-            const Result back = line.ReadTurns(s.at.address);
-            if (!back.done())
-                return ReportNotTaken(s.at, kAsked, back.exchange, expected, s.at.address);
-            const int turns = TurnsValue(back.word);
-            s.readsBack["turns"] = turns;
-            if (turns != *p.turns)
-                return ReportFailure(s.at, ResultJson(false, s.at.line, s.at.address, kAsked),
-                                     back.exchange.portLabel + ": " + expected +
-                                         " was acknowledged but did not take: the sensor reads "
-                                         "back " +
-                                         std::to_string(turns),
-                                     "read back " + std::to_string(turns), EXIT_SENSOR);
-        }
-        if (p.address) {
-            set["address"] = *p.address;
-            const Result written = line.SetAddress(s.at.address, *p.address);
-            if (!written.done())
-                return ReportExchangeFailure(s.at, kAsked, written.exchange, s.at.address);
-            const Result back = line.ReadMeasurement(*p.address);
-            if (!back.done())
-                return ReportNotTaken(s.at, kAsked, back.exchange,
-                                      "address " + std::to_string(*p.address), *p.address);
-            s.at.address = *p.address;
-            s.readsBack["address"] = *p.address;
-        }
-        if (p.baud) {
-            set["baud"] = *p.baud;
-            const Result written = line.SetBaud(s.at.address, *p.baud);
-            if (!written.done())
-                return ReportExchangeFailure(s.at, kAsked, written.exchange, s.at.address);
-        }
+    LinkState held(o.watch);
+    SensorLine line(held, s.at.line);
+    if (!line.open())
+        return ReportPortFailure(s.at, kAsked, s.at.line, line.opening());
+    // One write and its read-back, as set --verify makes them; the sensor is then where it was
+    // asked to be (the read-back of a rate reopens the line at it).
+    const auto write = [&](const char* key, int value, Result (SensorLine::*setting)(int, int),
+                           ReadBack readBack) -> int {
+        set[key] = value;
+        const Result written = (line.*setting)(s.at.address, value);
+        if (!written.done())
+            return ReportExchangeFailure(s.at, kAsked, written.exchange, s.at.address);
+        std::string verified;
+        if (const int status = readBack(s.at, kAsked, value, line, verified); status != EXIT_DONE)
+            return status;
+        s.readsBack[key] = value;
+        return EXIT_DONE;
+    };
+    if (p.turns) {
+        if (const int status = write("turns", *p.turns, &SensorLine::SetTurns, TurnsReadBack);
+            status != EXIT_DONE)
+            return status;
+    }
+    if (p.address) {
+        if (const int status =
+                write("address", *p.address, &SensorLine::SetAddress, AddressReadBack);
+            status != EXIT_DONE)
+            return status;
+        s.at.address = *p.address;
     }
     if (p.baud) {
-        // The port is closed and opened again at the new rate: it is exclusive.
-        LineSettings newRate = s.at.line;
-        newRate.baud = *p.baud;
-        LinkState held(o.watch);
-        SensorLine line(held, newRate);
-        if (!line.open())
-            return ReportPortFailure(s.at, kAsked, newRate, line.opening());
-        const Result back = line.ReadMeasurement(s.at.address);
-        if (!back.done())
-            return ReportNotTaken(s.at, kAsked, back.exchange, std::to_string(*p.baud) + " baud",
-                                  s.at.address);
+        if (const int status = write("baud", *p.baud, &SensorLine::SetBaud, BaudReadBack);
+            status != EXIT_DONE)
+            return status;
         s.at.line.baud = *p.baud;
-        s.readsBack["baud"] = *p.baud;
     }
 
     std::string text =

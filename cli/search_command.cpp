@@ -80,17 +80,12 @@ int RunSearch(const GlobalOptions& o, const SearchOptions& s) {
     plan.first = s.from;
     plan.last = s.to;
     plan.stopAtFirst = !s.all;
-    const int turnaround = s.turnaroundMs;
     // --timeout-ms is every command's wait for a reply; --probe-ms is search's own and wins.
     const int probeMs = s.probeMsGiven || o.line.budgetMs == 0 ? s.probeMs : o.line.budgetMs;
-    if (s.fast) {
-        // Each probe waits only as long as a reply could take at its rate, and gives up as soon
-        // as the reply's first byte is overdue.
-        plan.probeBudgetMs = [turnaround](int baud) { return FastProbeBudgetMs(baud, turnaround); };
-        plan.firstByteMs = [turnaround](int baud) { return FastFirstByteMs(baud, turnaround); };
-    } else {
+    if (s.fast)
+        UseFastProbes(plan, s.turnaroundMs);
+    else
         plan.probeBudgetMs = [probeMs](int) { return probeMs; };
-    }
 
     const int total = (s.to - s.from + 1) * static_cast<int>(s.rates.size());
     // The trace writes on stderr too: no progress line between its lines.

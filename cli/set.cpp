@@ -11,56 +11,6 @@
 
 namespace {
 
-// --verify after an acknowledged write: returns the exit status and, when the write took, says
-// in `verified` what was read.
-using ReadBack = int (*)(const GlobalOptions& o, const Json& asked, int value, SensorLine& sensor,
-                         std::string& verified);
-
-// A current read at the new address or rate: the write took.
-int ReadsCurrent(const GlobalOptions& o, const Json& asked, const Result& readBack,
-                 const std::string& expected, int address, std::string& verified) {
-    if (!readBack.done())
-        return ReportNotTaken(o, asked, readBack.exchange, expected, address);
-    verified = "reads " + MeasurementText(readBack.word) + " A";
-    return EXIT_DONE;
-}
-
-int AddressReadBack(const GlobalOptions& o, const Json& asked, int value, SensorLine& sensor,
-                    std::string& verified) {
-    return ReadsCurrent(o, asked, sensor.ReadMeasurement(value), "address " + std::to_string(value),
-                        value, verified);
-}
-
-int BaudReadBack(const GlobalOptions& o, const Json& asked, int value, SensorLine& sensor,
-                 std::string& verified) {
-    LineSettings line = o.line;
-    line.baud = value;
-    sensor.Close();  // exclusive: the port must be free for the new rate
-    LinkState link(o.watch);
-    SensorLine atNewRate(link, line);
-    if (!atNewRate.open())
-        return ReportPortFailure(o, asked, line, atNewRate.opening());
-    return ReadsCurrent(o, asked, atNewRate.ReadMeasurement(o.address),
-                        std::to_string(value) + " baud", o.address, verified);
-}
-
-int TurnsReadBack(const GlobalOptions& o, const Json& asked, int value, SensorLine& sensor,
-                  std::string& verified) {
-    const std::string expected = "turns " + std::to_string(value);
-    const Result readBack = sensor.ReadTurns(o.address);
-    if (!readBack.done())
-        return ReportNotTaken(o, asked, readBack.exchange, expected, o.address);
-    const int turns = TurnsValue(readBack.word);
-    if (turns != value)
-        return ReportFailure(o, ResultJson(false, o.line, o.address, asked),
-                             readBack.exchange.portLabel + ": " + expected +
-                                 " was acknowledged but did not take: the sensor reads back " +
-                                 std::to_string(turns),
-                             "read back " + std::to_string(turns), EXIT_SENSOR);
-    verified = "reads back " + std::to_string(turns);
-    return EXIT_DONE;
-}
-
 struct Setting {
     const char* name;
     const char* help;

@@ -25,6 +25,11 @@ int FastFirstByteMs(int baud, int turnaroundMs) {
     return WireMs(REQUEST_LENGTH + 1, baud) + turnaroundMs;
 }
 
+void UseFastProbes(SearchPlan& plan, int turnaroundMs) {
+    plan.probeBudgetMs = [turnaroundMs](int baud) { return FastProbeBudgetMs(baud, turnaroundMs); };
+    plan.firstByteMs = [turnaroundMs](int baud) { return FastFirstByteMs(baud, turnaroundMs); };
+}
+
 SearchResult Search(LinkState& link, const SearchPlan& plan,
                     const std::function<bool()>& stopRequested,
                     const std::function<void(const Probe&)>& progress) {

@@ -41,6 +41,10 @@ int FastProbeBudgetMs(int baud, int turnaroundMs);
 // answering by then will not have answered within FastProbeBudgetMs either.
 int FastFirstByteMs(int baud, int turnaroundMs);
 
+// A fast search: each probe waits only as long as a reply could take at its rate, and gives up as
+// soon as the reply's first byte is overdue.
+void UseFastProbes(SearchPlan& plan, int turnaroundMs);
+
 // A find is a reply from the probed address with the probed function, nothing else: a sensor
 // slower than the probe's budget answers during the next probe, and taking that reply would name
 // an address where nobody is.
