@@ -81,7 +81,7 @@ const std::vector<uint8_t> kReply123 = {0x01, 0x04, 0x02, 0x00, 0x7B, 0xF9, 0x13
 
 TEST(SerialPort, OpensExclusivelyAndSaysWhyNot) {
     OPEN_SENSOR("HEALTHY");
-    const std::string port = OpenComPortWithReason(sensor.portNumber, 9600).path;
+    const std::string port = ComPortPath(sensor.portNumber);
     if (kExclusiveOpen) {
         EXPECT_EQ(OpenPortPath(port, 9600).error, OpenError::Busy);
     }
@@ -98,7 +98,7 @@ TEST(SerialPort, OpensExclusivelyAndSaysWhyNot) {
         EXPECT_FALSE(opening.handle);
         EXPECT_FALSE(DescribeOpenError(opening).empty());
     }
-    EXPECT_EQ(OpenComPortWithReason(11, 9600).error, OpenError::NoDevice) << "nothing is COM11";
+    EXPECT_EQ(OpenComPortWithReason(77, 9600).error, OpenError::NoDevice) << "nothing is COM77";
     handle = OpenComPort(sensor.portNumber, 19200);
     EXPECT_TRUE(handle) << "neither a close nor a refused rate left the port held";
     ClosePort(handle);
