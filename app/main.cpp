@@ -5,6 +5,7 @@
 #include <QLocale>
 #include <QTranslator>
 #include <cstdio>
+#include <cstdlib>
 
 #include "language.h"
 #include "quit_signals.h"
