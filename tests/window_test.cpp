@@ -340,8 +340,12 @@ private Q_SLOTS:
         QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5),
                                 dialog.mapToGlobal(QPoint(5, 5)));
         QApplication::sendEvent(&dialog, &event);
-        QCOMPARE(entries, QStringList({U("通讯记录(&T)..."), U("电流曲线(&G)..."),
-                                       QStringLiteral("-"), U("关于 Tessaly(&A)...")}));
+        QStringList expected = {U("通讯记录(&T)..."), U("电流曲线(&G)..."), QStringLiteral("-"),
+                                U("关于 Tessaly(&A)...")};
+#ifdef TESSALY_WITHOUT_TREND  // a Windows build whose Qt has no Charts
+        expected.removeAt(1);
+#endif
+        QCOMPARE(entries, expected);
     }
 
     void aboutBox() {

@@ -22,6 +22,7 @@ class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
+class QMenu;
 class QPushButton;
 
 // A UTF-8 text from the resources as a QString.
@@ -99,7 +100,9 @@ private:
     void EndSearchWorker();
     // Acquisition's share of closing (sensor_dlg_acquire.cpp).
     void EndAcquisition();
-    // Each tick's reading, or its failure, for the current trend (sensor_dlg_diagnostics.cpp).
+    // The current trend's menu entry, and each tick's reading or its failure for it
+    // (sensor_dlg_trend.cpp).
+    void AddCurrentTrendEntry(QMenu& menu);
     void AddTrendTick(const Result& reading);
     void CloseToolWindows();
     // The line chosen in the port and baud lists.
