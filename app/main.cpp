@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCommandLineParser>
 
+#include "font_engine.h"
 #include "quit_signals.h"
 #include "sensor_app.h"
 #include "version.h"
@@ -34,6 +35,7 @@ void AnswerHelpOrVersion(int argc, char** argv) {
 int main(int argc, char** argv) {
     HoldQuitSignals();
     AnswerHelpOrVersion(argc, argv);
+    ChooseFontEngine();
     QApplication application(argc, argv);
     ConfigureApplication();
     CSensorApp app;

@@ -3,9 +3,6 @@
 // the memory then (the median of 5 starts), and acquisition at the shortest period through Wine's
 // COM port against the simulated sensor with real wire timing at 19200 baud, as bench_acquire
 // measures it on Linux. Run by scripts/test-windows --bench, which maps COM10 to that simulator.
-#include <psapi.h>
-#include <windows.h>
-
 #include <QApplication>
 #include <QComboBox>
 #include <QEventLoop>
@@ -17,9 +14,15 @@
 #include <cstdio>
 #include <vector>
 
+#include "resource.h"
 #include "sensor_app.h"
 #include "sensor_dlg.h"
 #include "window_link_state.h"
+
+// Last: windows.h defines macros that clash with names in the window's headers.
+#include <windows.h>
+// after windows.h, whose types it uses
+#include <psapi.h>
 
 namespace {
 

@@ -23,6 +23,8 @@ if(base_version AND EXISTS ${TESSALY_QT_WINDOWS}/.complete)
   set(QT_HOST_PATH /usr)
   file(GLOB host_cmake_dir /usr/lib/*/cmake/Qt6HostInfo)
   get_filename_component(QT_HOST_PATH_CMAKE_DIR "${host_cmake_dir}" DIRECTORY)
+  # The host's rcc compresses with zstd, which this Qt is built without.
+  set(CMAKE_AUTORCC_OPTIONS --no-zstd)
   message(STATUS "Qt for Windows: ${TESSALY_QT_WINDOWS}")
 else()
   message(STATUS "No Qt for Windows at ${TESSALY_QT_WINDOWS}: the window is not built "
