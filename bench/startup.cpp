@@ -7,12 +7,15 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QLocale>
 #include <QTimer>
+#include <QTranslator>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
 #include "bench_util.h"
+#include "language.h"
 #include "sensor_app.h"
 #include "sensor_dlg.h"
 
@@ -41,6 +44,11 @@ private:
 
 int Child(int argc, char** argv, int reportFd) {
     QApplication application(argc, argv);
+    // The language, as the program chooses it without --lang: the desktop's (LANG=en_US.UTF-8
+    // measures the English window).
+    QTranslator translation;
+    if (LoadTranslation(translation, QLocale::system().uiLanguages()))
+        QCoreApplication::installTranslator(&translation);
     ConfigureApplication();
     CSensorDlg dialog;
     FirstPaint watcher(reportFd);

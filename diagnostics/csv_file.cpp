@@ -8,6 +8,7 @@
 #include <QStandardPaths>
 
 #include "diagnostics_texts.h"
+#include "res_text.h"
 
 QString AskCsvPath(QWidget* parent, const QString& title, const QString& baseName) {
     const QString name = baseName +
@@ -15,7 +16,7 @@ QString AskCsvPath(QWidget* parent, const QString& title, const QString& baseNam
                          QStringLiteral(".csv");
     const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     return QFileDialog::getSaveFileName(parent, title, QDir(folder).filePath(name),
-                                        QString::fromUtf8(kCsvFilter));
+                                        ResText(kCsvFilter));
 }
 
 namespace {
@@ -38,5 +39,5 @@ QString SaveCsvFile(const QString& path, const QByteArray& bytes) {
     QSaveFile file(path);
     if (file.open(QIODevice::WriteOnly) && WriteAll(file, bytes) && file.commit())
         return {};
-    return QString::fromUtf8(kSaveFailed).arg(file.errorString());
+    return ResText(kSaveFailed).arg(file.errorString());
 }

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "diagnostics_texts.h"
+#include "res_text.h"
 
 namespace {
 
@@ -50,7 +51,7 @@ CCurrentTrendDlg::CCurrentTrendDlg(QWidget* parent, Tell tell)
     chart_->legend()->setAlignment(Qt::AlignTop);
     chart_->legend()->setFont(font);
     failures_ = new QScatterSeries;
-    failures_->setName(QString::fromUtf8(kTrendFailures));
+    failures_->setName(ResText(kTrendFailures));
     failures_->setMarkerShape(QScatterSeries::MarkerShapeRectangle);
     failures_->setMarkerSize(7);
     failures_->setColor(Qt::red);
@@ -60,7 +61,7 @@ CCurrentTrendDlg::CCurrentTrendDlg(QWidget* parent, Tell tell)
     timeAxis_->setTickCount(6);
     timeAxis_->setLabelsFont(font);
     currentAxis_ = new QValueAxis;
-    currentAxis_->setTitleText(QString::fromUtf8(kTrendCurrentTitle));
+    currentAxis_->setTitleText(ResText(kTrendCurrentTitle));
     currentAxis_->setTitleFont(font);
     currentAxis_->setLabelsFont(font);
     currentAxis_->setLabelFormat(QStringLiteral("%.1f"));
@@ -73,6 +74,8 @@ CCurrentTrendDlg::CCurrentTrendDlg(QWidget* parent, Tell tell)
 
     auto* view = new QChartView(chart_);
     view->setRenderHint(QPainter::Antialiasing);
+    view->setAccessibleName(ResText(kTrendCaption));
+    view->setAccessibleDescription(ResText(kTrendDescription));
 
     stats_ = new QLabel;
     Lay(view, stats_, {});
@@ -162,8 +165,8 @@ void CCurrentTrendDlg::Refresh() {
     failures_->replace(marks);
     timeAxis_->setRange(QDateTime::fromMSecsSinceEpoch(start), QDateTime::fromMSecsSinceEpoch(end));
 
-    const QString none = QString::fromUtf8(kTrendNoValue);
-    stats_->setText(QString::fromUtf8(kTrendStats)
+    const QString none = ResText(kTrendNoValue);
+    stats_->setText(ResText(kTrendStats)
                         .arg(stats.readings)
                         .arg(stats.failures)
                         .arg(stats.readings ? Amperes(stats.min, 1) : none,
@@ -178,7 +181,7 @@ QLineSeries* CCurrentTrendDlg::Segment(size_t index) {
         series->attachAxis(timeAxis_);
         series->attachAxis(currentAxis_);
         if (readings_.empty()) {
-            series->setName(QString::fromUtf8(kTrendReadings));
+            series->setName(ResText(kTrendReadings));
         } else {
             series->setPen(readings_.front()->pen());
             for (QLegendMarker* marker : chart_->legend()->markers(series))

@@ -9,10 +9,11 @@
 
 #include "csv_file.h"
 #include "diagnostics_texts.h"
+#include "res_text.h"
 
 CToolWindow::CToolWindow(QWidget* parent, const char* caption, const char* saveTitle, Tell tell)
     : QDialog(parent), caption_(caption), saveTitle_(saveTitle), tell_(std::move(tell)) {
-    setWindowTitle(QString::fromUtf8(caption));
+    setWindowTitle(ResText(caption));
     // The main window's font (its dialog font) reaches a window only when asked for.
     setAttribute(Qt::WA_WindowPropagation);
     setSizeGripEnabled(true);
@@ -27,7 +28,7 @@ void CToolWindow::Present() {
 }
 
 QPushButton* CToolWindow::MakeButton(const char* text) {
-    auto* button = new QPushButton(QString::fromUtf8(text));
+    auto* button = new QPushButton(ResText(text));
     button->setAutoDefault(false);
     return button;
 }
@@ -53,8 +54,7 @@ QVBoxLayout* CToolWindow::Lay(QWidget* content, QLabel* status,
 }
 
 void CToolWindow::OnClickedSave() {
-    const QString path =
-        AskCsvPath(this, QString::fromUtf8(saveTitle_), QString::fromUtf8(caption_));
+    const QString path = AskCsvPath(this, ResText(saveTitle_), ResText(caption_));
     if (path.isEmpty())
         return;
     if (const QString failure = SaveCsvFile(path, ToCsv()); !failure.isEmpty())

@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 
 #include "diagnostics_texts.h"
+#include "res_text.h"
 
 namespace {
 
@@ -25,7 +26,7 @@ const char* const kWidestCell[TrafficLogModel::ColumnCount] = {"00:00:00.000",
                                                                "00 00 00 00 00 00 00 00",
                                                                "00 00 00 00 00 00 00 00",
                                                                "00 00 00 00 00 00 00",
-                                                               "成功（地址或功能码不符）"};
+                                                               kCauseOtherSender};
 
 }  // namespace
 
@@ -34,6 +35,8 @@ CTrafficLogDlg::CTrafficLogDlg(ExchangeWatch& watch, QWidget* parent, Tell tell)
       watch_(watch) {
     view_ = new QTableView;
     view_->setModel(&model_);
+    view_->setAccessibleName(ResText(kTrafficLogCaption));
+    view_->setAccessibleDescription(ResText(kTrafficLogDescription));
     view_->setWordWrap(false);
     view_->setSelectionBehavior(QAbstractItemView::SelectRows);
     view_->setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
@@ -49,10 +52,9 @@ CTrafficLogDlg::CTrafficLogDlg(ExchangeWatch& watch, QWidget* parent, Tell tell)
     int tableWidth = 0;
     for (int column = 0; column < TrafficLogModel::ColumnCount; ++column) {
         const QString title = model_.headerData(column, Qt::Horizontal).toString();
-        const int width =
-            std::max(metrics.horizontalAdvance(QString::fromUtf8(kWidestCell[column])),
-                     metrics.horizontalAdvance(title)) +
-            3 * metrics.averageCharWidth();
+        const int width = std::max(metrics.horizontalAdvance(ResText(kWidestCell[column])),
+                                   metrics.horizontalAdvance(title)) +
+                          3 * metrics.averageCharWidth();
         header->resizeSection(column, width);
         tableWidth += width;
     }
@@ -134,7 +136,7 @@ void CTrafficLogDlg::Drain() {
 
 void CTrafficLogDlg::OnClickedPause() {
     paused_ = !paused_;
-    pause_->setText(QString::fromUtf8(paused_ ? kTrafficLogResume : kTrafficLogPause));
+    pause_->setText(ResText(paused_ ? kTrafficLogResume : kTrafficLogPause));
     if (paused_)
         StopRecording();
     else if (isVisible())
@@ -153,5 +155,5 @@ QByteArray CTrafficLogDlg::ToCsv() {
 }
 
 void CTrafficLogDlg::ShowCount() {
-    count_->setText(QString::fromUtf8(kTrafficLogRowCount).arg(model_.rowCount()));
+    count_->setText(ResText(kTrafficLogRowCount).arg(model_.rowCount()));
 }

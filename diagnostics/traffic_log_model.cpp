@@ -7,6 +7,7 @@
 
 #include "csv_field.h"
 #include "diagnostics_texts.h"
+#include "res_text.h"
 
 namespace {
 
@@ -48,15 +49,15 @@ QString Cell(const ExchangeRecord& record, int column) {
 QString CauseText(const ExchangeRecord& record) {
     const int bytes = std::max(record.queued, static_cast<int>(record.reply.size()));
     switch (record.cause) {
-        case ExchangeCause::Accepted: return QString::fromUtf8(kCauseAccepted);
-        case ExchangeCause::OtherSender: return QString::fromUtf8(kCauseOtherSender);
-        case ExchangeCause::NoReply: return QString::fromUtf8(kCauseNoReply);
-        case ExchangeCause::Short: return QString::fromUtf8(kCauseShort).arg(bytes);
-        case ExchangeCause::TooLong: return QString::fromUtf8(kCauseTooLong);
-        case ExchangeCause::BadCheck: return QString::fromUtf8(kCauseBadCheck);
-        case ExchangeCause::EchoCorrupted: return QString::fromUtf8(kCauseEchoCorrupted);
-        case ExchangeCause::EchoNoReply: return QString::fromUtf8(kCauseEchoNoReply);
-        case ExchangeCause::LateAnswer: return QString::fromUtf8(kCauseLateAnswer);
+        case ExchangeCause::Accepted: return ResText(kCauseAccepted);
+        case ExchangeCause::OtherSender: return ResText(kCauseOtherSender);
+        case ExchangeCause::NoReply: return ResText(kCauseNoReply);
+        case ExchangeCause::Short: return ResText(kCauseShort).arg(bytes);
+        case ExchangeCause::TooLong: return ResText(kCauseTooLong);
+        case ExchangeCause::BadCheck: return ResText(kCauseBadCheck);
+        case ExchangeCause::EchoCorrupted: return ResText(kCauseEchoCorrupted);
+        case ExchangeCause::EchoNoReply: return ResText(kCauseEchoNoReply);
+        case ExchangeCause::LateAnswer: return ResText(kCauseLateAnswer);
     }
     return {};
 }
@@ -86,7 +87,7 @@ QVariant TrafficLogModel::headerData(int section, Qt::Orientation orientation, i
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 ||
         section >= ColumnCount)
         return QAbstractTableModel::headerData(section, orientation, role);
-    return QString::fromUtf8(kHeaders[section]);
+    return ResText(kHeaders[section]);
 }
 
 int TrafficLogModel::Append(std::vector<ExchangeRecord> records) {
@@ -117,7 +118,7 @@ void TrafficLogModel::Clear() {
 QByteArray TrafficLogModel::ToCsv() const {
     QByteArray csv;
     for (int column = 0; column < ColumnCount; ++column)
-        csv += (column ? "," : "") + QByteArray(kHeaders[column]);
+        csv += (column ? "," : "") + ResText(kHeaders[column]).toUtf8();
     csv += '\n';
     for (const ExchangeRecord& record : rows_) {
         for (int column = 0; column < ColumnCount; ++column) {

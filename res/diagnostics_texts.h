@@ -3,36 +3,48 @@
 // log, the current trend, and what they share.
 #pragma once
 
+#include "tr_text.h"
+
 // Shared by both tool windows.
-inline constexpr const char* kToolClear = "清除";
-inline constexpr const char* kToolSave = "保存...";
-inline constexpr const char* kCsvFilter = "CSV 文件 (*.csv)";
-inline constexpr const char* kSaveFailed = "保存文件失败：%1";
+inline constexpr const char* kToolClear = TR_TEXT("Tessaly", "清除");
+inline constexpr const char* kToolSave = TR_TEXT("Tessaly", "保存...");
+inline constexpr const char* kCsvFilter = TR_TEXT("Tessaly", "CSV 文件 (*.csv)");
+inline constexpr const char* kSaveFailed = TR_TEXT("Tessaly", "保存文件失败：%1");
 
 // 通讯记录.
-inline constexpr const char* kTrafficLogCaption = "通讯记录";
-inline constexpr const char* kTrafficLogPause = "暂停";
-inline constexpr const char* kTrafficLogResume = "继续";
-inline constexpr const char* kTrafficLogSaveTitle = "保存通讯记录";
-inline constexpr const char* kTrafficLogRowCount = "共 %1 条";
-inline constexpr const char* kTrafficLogHeaders[] = {"时间", "串口", "波特率", "地址",
-                                                     "请求", "回显", "应答",   "结果"};
+inline constexpr const char* kTrafficLogCaption = TR_TEXT("Tessaly", "通讯记录");
+inline constexpr const char* kTrafficLogPause = TR_TEXT("Tessaly", "暂停");
+inline constexpr const char* kTrafficLogResume = TR_TEXT("Tessaly", "继续");
+inline constexpr const char* kTrafficLogSaveTitle = TR_TEXT("Tessaly", "保存通讯记录");
+inline constexpr const char* kTrafficLogRowCount = TR_TEXT("Tessaly", "共 %1 条");
+inline constexpr const char* kTrafficLogHeaders[] = {
+    TR_TEXT("Tessaly", "时间"), TR_TEXT("Tessaly", "串口"), TR_TEXT("Tessaly", "波特率"),
+    TR_TEXT("Tessaly", "地址"), TR_TEXT("Tessaly", "请求"), TR_TEXT("Tessaly", "回显"),
+    TR_TEXT("Tessaly", "应答"), TR_TEXT("Tessaly", "结果")};
+// What assistive technology says of the table.
+inline constexpr const char* kTrafficLogDescription =
+    TR_TEXT("Tessaly", "每次通讯的时间、串口、波特率、地址、请求、回显、应答和结果");
 // What became of an exchange, in the 结果 column.
-inline constexpr const char* kCauseAccepted = "成功";
-inline constexpr const char* kCauseOtherSender = "成功（地址或功能码不符）";
-inline constexpr const char* kCauseNoReply = "无应答";
-inline constexpr const char* kCauseShort = "应答不完整（%1 字节）";
-inline constexpr const char* kCauseTooLong = "应答过长";
-inline constexpr const char* kCauseBadCheck = "校验错误";
-inline constexpr const char* kCauseEchoCorrupted = "回显错误";
-inline constexpr const char* kCauseEchoNoReply = "回显后无应答";
-inline constexpr const char* kCauseLateAnswer = "迟到的应答（地址或功能码不符）";
+inline constexpr const char* kCauseAccepted = TR_TEXT("Tessaly", "成功");
+inline constexpr const char* kCauseOtherSender = TR_TEXT("Tessaly", "成功（地址或功能码不符）");
+inline constexpr const char* kCauseNoReply = TR_TEXT("Tessaly", "无应答");
+inline constexpr const char* kCauseShort = TR_TEXT("Tessaly", "应答不完整（%1 字节）");
+inline constexpr const char* kCauseTooLong = TR_TEXT("Tessaly", "应答过长");
+inline constexpr const char* kCauseBadCheck = TR_TEXT("Tessaly", "校验错误");
+inline constexpr const char* kCauseEchoCorrupted = TR_TEXT("Tessaly", "回显错误");
+inline constexpr const char* kCauseEchoNoReply = TR_TEXT("Tessaly", "回显后无应答");
+inline constexpr const char* kCauseLateAnswer =
+    TR_TEXT("Tessaly", "迟到的应答（地址或功能码不符）");
 
 // 电流曲线.
-inline constexpr const char* kTrendCaption = "电流曲线";
-inline constexpr const char* kTrendReadings = "电流";
-inline constexpr const char* kTrendFailures = "失败";
-inline constexpr const char* kTrendCurrentTitle = "电流（A）";
-inline constexpr const char* kTrendSaveTitle = "保存电流曲线";
-inline constexpr const char* kTrendStats = "读数 %1 次，失败 %2 次，最小 %3，平均 %4，最大 %5";
+inline constexpr const char* kTrendCaption = TR_TEXT("Tessaly", "电流曲线");
+inline constexpr const char* kTrendReadings = TR_TEXT("Tessaly", "电流");
+inline constexpr const char* kTrendFailures = TR_TEXT("Tessaly", "失败");
+inline constexpr const char* kTrendCurrentTitle = TR_TEXT("Tessaly", "电流（A）");
+inline constexpr const char* kTrendSaveTitle = TR_TEXT("Tessaly", "保存电流曲线");
+inline constexpr const char* kTrendStats =
+    TR_TEXT("Tessaly", "读数 %1 次，失败 %2 次，最小 %3，平均 %4，最大 %5");
 inline constexpr const char* kTrendNoValue = "--";
+// What assistive technology says of the chart.
+inline constexpr const char* kTrendDescription =
+    TR_TEXT("Tessaly", "最近十分钟的电流读数，失败的读数标在时间轴上");

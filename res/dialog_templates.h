@@ -48,13 +48,13 @@ struct ControlTemplate {
     int id;
     ControlKind kind;
     uint32_t styles;   // complete, including Child and Visible
-    const char* text;  // UTF-8; "" for none
+    const char* text;  // UTF-8, marked for translation; "" for none
     DluRect rect;
 };
 
 struct DialogTemplate {
     int id;
-    const char* caption;
+    const char* caption;  // UTF-8, marked for translation
     DluRect rect;
     const char* fontFace;
     int fontPoints;
@@ -63,6 +63,10 @@ struct DialogTemplate {
 
 extern const DialogTemplate kSensorDialog;
 extern const DialogTemplate kAboutBox;
+
+// What assistive technology calls the control with this id, when its own text does not say
+// (marked for translation); "" otherwise.
+const char* AccessibleName(int controlId);
 
 // The initial items of a drop-down list, in order.
 std::vector<std::string> ComboItems(int controlId);

@@ -9,6 +9,12 @@ function(tessaly_qt_test name)
 endfunction()
 
 tessaly_qt_test(test_window SOURCES window_test.cpp)
+# The windows in English: texts fit, every control has an accessible name. res/tessaly_en.ts holds
+# every marked text, each translated: brought up to date in a copy, it must not change.
+tessaly_qt_test(test_language SOURCES window_language_test.cpp)
+add_test(NAME translations_complete
+         COMMAND sh -c "cp \"$0/res/tessaly_en.ts\" \"$1\" && \"$0/scripts/update-translations\" \"$1\" && cmp \"$0/res/tessaly_en.ts\" \"$1\" && ! grep -n unfinished \"$1\""
+                 ${PROJECT_SOURCE_DIR} ${CMAKE_CURRENT_BINARY_DIR}/tessaly_en.ts)
 
 # One look at a real X window: it maps with its caption and its size.
 find_program(XVFB_RUN xvfb-run)

@@ -11,6 +11,8 @@
 #include <QStyle>
 #include <QStyleOptionFrame>
 
+#include "res_text.h"
+
 namespace {
 
 // Win32's MulDiv for non-negative values: rounds half up.
@@ -43,7 +45,7 @@ protected:
 
 QWidget* CreateControl(const ControlTemplate& control, QWidget* parent, QSize base,
                        const QIcon& icon) {
-    const QString text = QString::fromUtf8(control.text);
+    const QString text = ResText(control.text);
     QRect rect = DluToPixels(control.rect, base);
     QWidget* widget = nullptr;
     switch (control.kind) {
@@ -94,6 +96,8 @@ QWidget* CreateControl(const ControlTemplate& control, QWidget* parent, QSize ba
         case ControlKind::GroupBox: widget = new GroupFrame(parent); break;
     }
     widget->setGeometry(rect);
+    if (const char* name = AccessibleName(control.id); *name)
+        widget->setAccessibleName(ResText(name));
     widget->setEnabled(!(control.styles & style::Disabled));
     if (!(control.styles & style::TabStop))
         widget->setFocusPolicy(Qt::NoFocus);
@@ -136,7 +140,7 @@ std::vector<QWidget*> BuildControls(const DialogTemplate& dialog, QWidget* paren
     parent->setFont(font);
     const QSize base = DialogBaseUnits(font);
     parent->setFixedSize(DluToPixels(dialog.rect, base).size());
-    parent->setWindowTitle(QString::fromUtf8(dialog.caption));
+    parent->setWindowTitle(ResText(dialog.caption));
     std::vector<QWidget*> widgets;
     for (const ControlTemplate& control : dialog.controls)
         widgets.push_back(CreateControl(control, parent, base, icon));

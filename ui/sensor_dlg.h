@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "acquisition.h"
+#include "res_text.h"
 #include "search_worker.h"
 #include "sensor_line.h"
 #include "window_link_state.h"
@@ -24,11 +25,6 @@ class QLabel;
 class QLineEdit;
 class QMenu;
 class QPushButton;
-
-// A UTF-8 text from the resources as a QString.
-inline QString ResText(const char* utf8) {
-    return QString::fromUtf8(utf8);
-}
 
 class CSensorDlg : public QDialog {
     Q_OBJECT

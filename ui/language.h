@@ -1,0 +1,16 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The language the windows speak. Their texts are Chinese, which they speak without any
+// translation; the translations embedded in the program (res/tessaly_*.ts) add the others.
+#pragma once
+
+#include <QStringList>
+
+class QTranslator;
+
+// Loads into `translator` the translation for the first of `languages` (as
+// QLocale::uiLanguages() names them, "en-US") that the windows speak, Qt's usual rule. Returns
+// false when that first one is Chinese or none is spoken: the windows then stay Chinese.
+bool LoadTranslation(QTranslator& translator, const QStringList& languages);
+
+// Whether `language` is the windows' own, which needs no translation.
+bool IsSourceLanguage(const QString& language);
