@@ -192,7 +192,12 @@ private Q_SLOTS:
         for (int i = 0; i < 10; ++i)
             QCOMPARE(port->itemText(i), QStringLiteral("COM%1").arg(i + 1));
         QCOMPARE(port->itemText(9), U("COM10"));
-        QCOMPARE(port->itemData(0, Qt::ToolTipRole).toString(), U("/nonexistent/tessaly-com1"));
+        const QString tip = port->itemData(0, Qt::ToolTipRole).toString();
+#ifdef _WIN32  // the device, then what Windows calls it
+        QVERIFY2(tip.startsWith(U("\\\\.\\COM1")), qPrintable(tip));
+#else
+        QCOMPARE(tip, U("/nonexistent/tessaly-com1"));
+#endif
         for (int id : {IDC_BAUD, IDC_NEW_BAUD}) {
             auto* list = Item<QComboBox>(dialog, id);
             QVERIFY(!list->isEditable());
@@ -340,8 +345,12 @@ private Q_SLOTS:
         QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5),
                                 dialog.mapToGlobal(QPoint(5, 5)));
         QApplication::sendEvent(&dialog, &event);
-        QCOMPARE(entries, QStringList({U("通讯记录(&T)..."), U("电流曲线(&G)..."),
-                                       QStringLiteral("-"), U("关于 Tessaly(&A)...")}));
+        QStringList expected = {U("通讯记录(&T)..."), U("电流曲线(&G)..."), QStringLiteral("-"),
+                                U("关于 Tessaly(&A)...")};
+#ifdef TESSALY_WITHOUT_TREND  // a Windows build whose Qt has no Charts
+        expected.removeAt(1);
+#endif
+        QCOMPARE(entries, expected);
     }
 
     void aboutBox() {
