@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "font_engine.h"
 #include "language.h"
 #include "quit_signals.h"
 #include "sensor_app.h"
@@ -54,6 +55,7 @@ int main(int argc, char** argv) {
     HoldQuitSignals();
     QTranslator translation;
     ParseCommandLine(argc, argv, translation);
+    ChooseFontEngine();
     QApplication application(argc, argv);
     if (!translation.isEmpty())
         QCoreApplication::installTranslator(&translation);

@@ -21,6 +21,12 @@ CToolWindow::CToolWindow(QWidget* parent, const char* caption, const char* saveT
         tell_ = [this](const QString& text) { QMessageBox::warning(this, windowTitle(), text); };
 }
 
+void CToolWindow::Present() {
+    show();
+    raise();
+    activateWindow();
+}
+
 QPushButton* CToolWindow::MakeButton(const char* text) {
     auto* button = new QPushButton(ResText(text));
     button->setAutoDefault(false);

@@ -13,9 +13,14 @@ class QPushButton;
 class QVBoxLayout;
 
 class CToolWindow : public QDialog {
+    Q_OBJECT
+
 public:
     // How the operator is told that a save failed; the main window gives its own message box.
     using Tell = std::function<void(const QString& text)>;
+
+    // Shows the window, in front of the main one.
+    void Present();
 
 protected:
     CToolWindow(QWidget* parent, const char* caption, const char* saveTitle, Tell tell);

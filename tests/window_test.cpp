@@ -98,8 +98,13 @@ private Q_SLOTS:
         for (QWidget* widget : dialog.controls())
             QCOMPARE(widget->isEnabled(), widget != dialog.GetDlgItem(IDC_CALIBRATE));
         QVERIFY(Item<QCheckBox>(dialog, IDC_SCAN_1200)->isChecked());
-        QCOMPARE(Item<QComboBox>(dialog, IDC_PORT)->itemData(0, Qt::ToolTipRole).toString(),
-                 U("/nonexistent/tessaly-com1"));
+        const QString tip =
+            Item<QComboBox>(dialog, IDC_PORT)->itemData(0, Qt::ToolTipRole).toString();
+#ifdef _WIN32  // the device, then what Windows calls it
+        QVERIFY2(tip.startsWith(U("\\\\.\\COM1")), qPrintable(tip));
+#else
+        QCOMPARE(tip, U("/nonexistent/tessaly-com1"));
+#endif
         dialog.show();
         QVERIFY(QTest::qWaitForWindowActive(&dialog));
         QCOMPARE(QApplication::focusWidget(), dialog.GetDlgItem(IDC_PORT));
@@ -180,8 +185,12 @@ private Q_SLOTS:
                 if (!menu.actionGeometry(action).isEmpty())
                     entries << (action->isSeparator() ? QStringLiteral("-") : action->text());
         });
-        QCOMPARE(entries, QStringList({U("通讯记录(&T)..."), U("电流曲线(&G)..."),
-                                       QStringLiteral("-"), U("关于 Tessaly(&A)...")}));
+        QStringList expected = {U("通讯记录(&T)..."), U("电流曲线(&G)..."), QStringLiteral("-"),
+                                U("关于 Tessaly(&A)...")};
+#ifdef TESSALY_WITHOUT_TREND  // a Windows build whose Qt has no Charts
+        expected.removeAt(1);
+#endif
+        QCOMPARE(entries, expected);
         for (unsigned value = 0x0010; value <= 0x001F; ++value)
             QVERIFY2(OpensAbout(dialog, value), qPrintable(QString::number(value, 16)));
         QVERIFY(!OpensAbout(dialog, 0x0020));

@@ -16,3 +16,21 @@ add_subdirectory(${TESSALY_GOOGLETEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest EXC
 add_executable(test_link_win link_frame_test.cpp link_backend_test.cpp)
 target_link_libraries(test_link_win PRIVATE tessaly_link GTest::gtest_main)
 add_test(NAME test_link_win COMMAND test_link_win)
+
+# The window under Wine, on the offscreen platform, when its Qt for Windows has been built.
+if(TESSALY_GUI)
+  function(tessaly_wine_qt_test name source)
+    add_executable(${name} ${source} support/com_ports_win32.cpp)
+    target_include_directories(${name} PRIVATE ${CMAKE_CURRENT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR}/support)
+    target_link_libraries(${name} PRIVATE tessaly_ui Qt6::Test)
+    # Qt is static: the offscreen platform is there only when linked in.
+    qt_import_plugins(${name} INCLUDE Qt6::QOffscreenIntegrationPlugin)
+    if(NOT TARGET Qt6::Charts)
+      target_compile_definitions(${name} PRIVATE TESSALY_WITHOUT_TREND)
+    endif()
+    # Wine hides QT_* variables from Windows programs: the platform is named on the command line.
+    add_test(NAME ${name} COMMAND ${name} -platform offscreen)
+  endfunction()
+  tessaly_wine_qt_test(test_window_win window_test.cpp)
+  tessaly_wine_qt_test(test_window_wine window_wine_test.cpp)
+endif()

@@ -210,8 +210,7 @@ void CSensorDlg::ShowContextMenu(QPoint globalPos) {
     QMenu menu(this);
     connect(menu.addAction(ResText(kTrafficLogMenu)), &QAction::triggered, this,
             &CSensorDlg::OnTrafficLog);
-    connect(menu.addAction(ResText(kCurrentTrendMenu)), &QAction::triggered, this,
-            &CSensorDlg::OnCurrentTrend);
+    AddCurrentTrendEntry(menu);
     const QString about = ResText(IDS_ABOUTBOX_TEXT);
     if (!about.isEmpty()) {
         menu.addSeparator();

@@ -23,6 +23,7 @@ class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
+class QMenu;
 class QPushButton;
 
 class CSensorDlg : public QDialog {
@@ -95,7 +96,9 @@ private:
     void EndSearchWorker();
     // Acquisition's share of closing (sensor_dlg_acquire.cpp).
     void EndAcquisition();
-    // Each tick's reading, or its failure, for the current trend (sensor_dlg_diagnostics.cpp).
+    // The current trend's menu entry, and each tick's reading or its failure for it
+    // (sensor_dlg_trend.cpp).
+    void AddCurrentTrendEntry(QMenu& menu);
     void AddTrendTick(const Result& reading);
     void CloseToolWindows();
     // The line chosen in the port and baud lists.
