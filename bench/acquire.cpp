@@ -5,7 +5,7 @@
 
 #include "bench_util.h"
 #include "link_state.h"
-#include "support/sim_process.h"
+#include "support/harness.h"
 #include "window_bench.h"
 
 namespace {

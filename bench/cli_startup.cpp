@@ -12,7 +12,7 @@
 #include <cstdlib>
 
 #include "bench_util.h"
-#include "cli_run.h"
+#include "support/harness.h"
 
 int main() {
     constexpr int kRuns = 30;

@@ -8,7 +8,7 @@
 #include "bench_util.h"
 #include "current_trend_dlg.h"
 #include "link_state.h"
-#include "support/sim_process.h"
+#include "support/harness.h"
 #include "traffic_log_dlg.h"
 #include "window_bench.h"
 

@@ -7,10 +7,9 @@
 #include <string>
 
 #include "bench_util.h"
-#include "cli_run.h"
 #include "exchange.h"
 #include "sensor_line.h"
-#include "support/sim_process.h"
+#include "support/harness.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include "exchange.h"
 #include "link_state.h"
 #include "registers.h"
-#include "support/sim_process.h"
+#include "support/harness.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <cstdio>
 
 #include "bench_util.h"
-#include "support/sim_process.h"
+#include "support/harness.h"
 #include "window_bench.h"
 
 int main(int argc, char** argv) {

@@ -8,10 +8,9 @@
 #include <string>
 
 #include "bench_util.h"
-#include "cli_run.h"
 #include "options.h"  // tessalyctl's defaults
 #include "search.h"
-#include "support/sim_process.h"
+#include "support/harness.h"
 
 namespace {
 

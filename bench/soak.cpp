@@ -8,7 +8,7 @@
 #include <cstdlib>
 
 #include "bench_util.h"
-#include "support/sim_process.h"
+#include "support/harness.h"
 #include "window_bench.h"
 
 namespace {
@@ -48,9 +48,10 @@ int main(int argc, char** argv) {
     acquire->click();
     const int ok = Item<QLabel>(dialog, IDC_OK_COUNT)->text().toInt();
     const int failed = Item<QLabel>(dialog, IDC_FAIL_COUNT)->text().toInt();
+    const int unanswered = static_cast<int>(sim.LogLines().size()) - sim.Answered();
     std::printf("soak: %ld ticks: window %d ok / %d failed, sensor %d answered / %d not (%s)\n",
-                ticks, ok, failed, sim.Answered(), sim.Unanswered(),
-                ok == sim.Answered() && failed == sim.Unanswered() ? "equal" : "DIFFERENT");
+                ticks, ok, failed, sim.Answered(), unanswered,
+                ok == sim.Answered() && failed == unanswered ? "equal" : "DIFFERENT");
     std::printf("  descriptors %d -> %d; resident %ld -> %ld KiB (goal: no growth)\n", fdsEarly,
                 fdsLate, rssEarly, rssLate);
     return 0;

@@ -8,7 +8,6 @@
 #include <QTimer>
 #include <cstdio>
 
-#include "support/sim_process.h"
 #include "support/window_support.h"
 
 inline void UseOffscreenUnlessSet() {

@@ -1,17 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// tessalyctl monitor against the simulated sensor: its three formats and summary, Ctrl-C and the
-// other stops, a reader that goes away, and a line that hangs up and comes back.
+// tessalyctl's long runs against the simulated line: monitor in its three formats with its
+// summary, stopped every way, and a line that hangs up and comes back; search over a line with
+// several sensors, a late one found by --fast at every rate, one slower than the probe named
+// nowhere, and a line where nobody answers.
 #include <gtest/gtest.h>
-#include <signal.h>
 #include <unistd.h>
 
 #include <cstring>
 #include <nlohmann/json.hpp>
 #include <regex>
 
-#include "cli_run.h"
 #include "serial_port.h"
-#include "support/sim_process.h"
+#include "support/harness.h"
 
 namespace {
 
@@ -19,86 +19,67 @@ using nlohmann::json;
 
 const std::string kTime = R"(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\.\d{3}Z)";
 
-class CliMonitor : public ::testing::Test {
+class CliRun : public ::testing::Test {
 protected:
     void SetUp() override { IsolateComPorts(); }
 };
 
-TEST_F(CliMonitor, FormatsAndSummary) {
+TEST_F(CliRun, MonitorFormatsAndSummary) {
     // Every second request goes unanswered: a reading, then a failure (after the 4 s wait).
-    SimProcess sim({"--address", "3", "--current", "12.3", "--drop-every", "2"});
-    ScopedComPort com(1, sim.ptyPath());
+    SimOnCom sim({"--address", "3", "--current", "12.3", "--drop-every", "2"});
+    const std::string jsonHead =
+        R"(\{"time":")" + kTime + R"(","port":"COM1","baud":9600,"address":3,)";
     const struct {
-        std::string format;
-        std::string good;
-        std::string failed;
+        std::string format, header, good, failed;
     } rows[] = {
-        {"text", kTime + "  12\\.3 A", kTime + "  failed: no reply"},
-        {"csv", kTime + ",COM1,9600,3,true,12\\.3,", kTime + ",COM1,9600,3,false,,no reply"},
-        {"json",
-         R"(\{"time":")" + kTime +
-             R"(","port":"COM1","baud":9600,"address":3,"ok":true,"current_a":12\.3,"cause":null\})",
-         R"(\{"time":")" + kTime +
-             R"(","port":"COM1","baud":9600,"address":3,"ok":false,"current_a":null,"cause":"no reply","error":"no reading"\})"},
+        {"text", "", kTime + "  12\\.3 A", kTime + "  failed: no reply"},
+        {"csv", "time,port,baud,address,ok,current_a,cause\n", kTime + ",COM1,9600,3,true,12\\.3,",
+         kTime + ",COM1,9600,3,false,,no reply"},
+        {"json", "", jsonHead + R"("ok":true,"current_a":12\.3,"cause":null\})",
+         jsonHead + R"("ok":false,"current_a":null,"cause":"no reply","error":"no reading"\})"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.format);
         const CtlResult r = RunCtl(
             {"-a", "3", "monitor", "--count", "2", "--period", "10", "--format", row.format});
         EXPECT_EQ(r.status, 0);
-        auto lines = Lines(r.out);
-        if (row.format == "csv") {
-            ASSERT_FALSE(lines.empty());
-            EXPECT_EQ(lines.front(), "time,port,baud,address,ok,current_a,cause");
-            lines.erase(lines.begin());
-        }
-        ASSERT_EQ(lines.size(), 2u) << r.out;
-        EXPECT_TRUE(std::regex_match(lines[0], std::regex(row.good))) << lines[0];
-        EXPECT_TRUE(std::regex_match(lines[1], std::regex(row.failed))) << lines[1];
+        EXPECT_TRUE(
+            std::regex_match(r.out, std::regex(row.header + row.good + "\n" + row.failed + "\n")))
+            << r.out;
         EXPECT_EQ(
             r.err,
             "2 readings, 1 good, 1 failed (no reply: 1); min 12.3 A, mean 12.30 A, max 12.3 A\n");
     }
 }
 
-TEST_F(CliMonitor, CtrlCEndsWithTheSummary) {
-    SimProcess sim({"--current", "-1.5"});
-    ScopedComPort com(1, sim.ptyPath());
-    CtlProcess monitor({"-a", "1", "--json", "monitor", "--period", "50"});
-    ASSERT_TRUE(AwaitRequests(sim, 3));
-    monitor.Signal(SIGINT);
-    const CtlResult r = monitor.Finish();
-    EXPECT_EQ(r.status, 0);
-    const auto lines = Lines(r.out);
-    ASSERT_GE(lines.size(), 3u);
-    for (const auto& line : lines)
-        EXPECT_EQ(json::parse(line)["current_a"], -1.5);
-    EXPECT_EQ(r.err, std::to_string(lines.size()) + " readings, " + std::to_string(lines.size()) +
-                         " good, 0 failed; min -1.5 A, mean -1.50 A, max -1.5 A\n");
-}
-
-// However the program is stopped mid-exchange (a signal, a reader that went away), it closes the
-// port first: the port is free, and not left exclusive, for the next program.
-TEST_F(CliMonitor, AStopNeverLeavesThePortHeld) {
-    SimProcess sim({"--address", "3"});
-    ScopedComPort com(1, sim.ptyPath());
+// However the program is stopped (Ctrl-C, any signal whose default ends a program, a reader of
+// either stream that went away), it ends the work at once with its summary and closes the port
+// first: the port is free, and not left exclusive, for the next program.
+TEST_F(CliRun, EveryStopEndsTheWorkAndFreesThePort) {
+    SimOnCom sim({"--address", "3", "--current", "-1.5"});
     const auto portIsFree = [] {
         PortHandle again = OpenComPort(1, 9600);
         const bool free = static_cast<bool>(again);
         ClosePort(again);
         return free;
     };
+    CtlProcess monitor({"-a", "3", "--json", "monitor", "--period", "50"});
+    ASSERT_TRUE(AwaitRequests(sim, 3));
+    monitor.Signal(SIGINT);
+    const CtlResult r = monitor.Finish();
+    EXPECT_EQ(r.status, 0);
+    const auto lines = Lines(r.out);
+    for (const auto& line : lines)
+        EXPECT_EQ(json::parse(line)["current_a"], -1.5);
+    EXPECT_EQ(r.err, std::to_string(lines.size()) + " readings, " + std::to_string(lines.size()) +
+                         " good, 0 failed; min -1.5 A, mean -1.50 A, max -1.5 A\n");
+    EXPECT_TRUE(portIsFree());
+
     CtlProcess silent({"-a", "7", "read"});  // nobody answers address 7: 4 s of waiting
-    ASSERT_TRUE(AwaitRequests(sim, 1));
+    ASSERT_TRUE(AwaitRequests(sim, sim.LogLines().size() + 1));
     silent.Signal(SIGTERM);
     EXPECT_EQ(silent.Finish().status, -1) << "ended by the signal, after closing";
     EXPECT_TRUE(portIsFree());
-    CtlProcess monitor({"-a", "3", "monitor", "--period", "20"});
-    ASSERT_TRUE(AwaitRequests(sim, 4));
-    monitor.CloseOutput();  // the reader goes away
-    EXPECT_EQ(monitor.Finish().status, 0);
-    EXPECT_TRUE(portIsFree());
-    // Every signal whose default ends a program is a stop, as Ctrl-C is.
     for (int signal : {SIGQUIT, SIGUSR1, SIGUSR2, SIGALRM}) {
         SCOPED_TRACE(strsignal(signal));
         CtlProcess stopped({"-a", "3", "monitor", "--period", "20"});
@@ -107,32 +88,24 @@ TEST_F(CliMonitor, AStopNeverLeavesThePortHeld) {
         EXPECT_EQ(stopped.Finish().status, 0);
         EXPECT_TRUE(portIsFree());
     }
-}
-
-// A reader of either stream that goes away stops the work at once: not at the next find (there
-// may be none), nor never (the trace's failed writes went unnoticed).
-TEST_F(CliMonitor, AReaderThatGoesAwayStopsTheWork) {
-    SimProcess sim({"--address", "0"});
-    ScopedComPort com(1, sim.ptyPath());
-    const struct {
-        std::vector<std::string> args;
-        bool errors;  // the reader of stderr goes, not stdout's
-    } rows[] = {
-        {{"search", "--all", "--rates", "9600", "--probe-ms", "100"}, false},
-        {{"-a", "0", "--trace", "monitor", "--period", "20"}, true},
+    // Not at the next find (there may be none), nor never (failed writes of the trace).
+    const std::pair<std::vector<std::string>, bool> readers[] = {
+        {{"search", "--all", "--rates", "9600", "--probe-ms", "100", "--from", "3"}, false},
+        {{"-a", "3", "--trace", "monitor", "--period", "20"}, true},  // stderr's reader goes
     };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.args[row.errors ? 2 : 0]);
-        CtlProcess ctl(row.args);
+    for (const auto& [args, errors] : readers) {
+        CtlProcess ctl(args);
         ASSERT_TRUE(AwaitRequests(sim, sim.LogLines().size() + 2));
-        row.errors ? ctl.CloseErrors() : ctl.CloseOutput();
+        errors ? ctl.CloseErrors() : ctl.CloseOutput();
         const size_t seen = sim.LogLines().size();
         EXPECT_EQ(ctl.Finish(10).status, 0);
         EXPECT_LE(sim.LogLines().size(), seen + 2) << "more than the exchange under way";
+        EXPECT_TRUE(portIsFree());
     }
 }
 
-TEST_F(CliMonitor, RecoversWhenTheLineComesBack) {
+// Good readings, then failures at the period while the line is down (said once), then good ones.
+TEST_F(CliRun, MonitorRecoversWhenTheLineComesBack) {
     const std::string link = testing::TempDir() + "/tessalyctl-monitor-link";
     auto sim =
         std::make_unique<SimProcess>(std::vector<std::string>{"--link", link, "--current", "2"});
@@ -146,7 +119,6 @@ TEST_F(CliMonitor, RecoversWhenTheLineComesBack) {
     monitor.Signal(SIGINT);
     const CtlResult r = monitor.Finish();
     EXPECT_EQ(r.status, 0);
-    // Good readings, then failures at the period while the line is down, then good ones again.
     std::string story;
     for (const auto& line : Lines(r.out)) {
         const char state = line.find(",true,2.0,") != std::string::npos        ? 'a'
@@ -161,7 +133,53 @@ TEST_F(CliMonitor, RecoversWhenTheLineComesBack) {
     ASSERT_NE(hungUp, std::string::npos) << r.err;
     EXPECT_EQ(r.err.find("the line hung up", hungUp + 1), std::string::npos) << "said once";
     EXPECT_NE(r.err.find(": open again"), std::string::npos) << r.err;
-    EXPECT_NE(r.err.find("hung up: "), std::string::npos) << r.err;
+}
+
+// Every sensor of the range at every rate of the sensor, 19200 too, once each: 16 x 5 probes.
+TEST_F(CliRun, SearchAllListsEverySensorOfTheLine) {
+    SimOnCom sim({"--address", "5", "--baud", "4800", "--sensor", "9@1200:1.5", "--sensor",
+                  "12@9600:-3", "--sensor", "14@19200:2"});
+    const CtlResult r =
+        RunCtl({"--json", "search", "--all", "--fast", "--from", "0", "--to", "15"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    std::vector<std::string> expected;
+    for (auto [address, baud] : {std::pair{5, 4800}, {9, 1200}, {12, 9600}, {14, 19200}})
+        expected.push_back(R"({"ok":true,"port":"COM1","baud":)" + std::to_string(baud) +
+                           R"(,"address":)" + std::to_string(address) + R"(,"command":"search"})");
+    EXPECT_EQ(Lines(r.out), expected);
+    EXPECT_EQ(sim.LogLines().size(), 80u);
+}
+
+TEST_F(CliRun, SearchFastFindsALateSensorAtEveryRate) {
+    for (int rate : {1200, 2400, 4800, 9600, 19200}) {
+        SimOnCom sim({"--address", "7", "--baud", std::to_string(rate), "--wire-timing",
+                      "--turnaround-ms", "20"});
+        const CtlResult r = RunCtl({"-q", "search", "--fast", "--rates", std::to_string(rate),
+                                    "--from", "6", "--to", "8"});
+        EXPECT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(r.out, "address 7, " + std::to_string(rate) + " baud\n");
+    }
+}
+
+// A sensor slower than the probe answers during the next probe, from its own address: that is no
+// sensor at the next address, and the search says how to catch the slow one. Where nobody
+// answers, only the reason: stderr is not a terminal, so no progress line.
+TEST_F(CliRun, SearchNamesNoLateOrAbsentSensor) {
+    SimOnCom late({"--address", "3", "--baud", "4800", "--turnaround-ms", "75"});
+    CtlResult r =
+        RunCtl({"search", "--fast", "--rates", "4800", "--from", "2", "--to", "5", "--all"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err,
+              "tessalyctl: a sensor answered late; a longer --turnaround-ms would catch it\n"
+              "tessalyctl: COM1 (" +
+                  late.ptyPath() + "): no sensor answered at addresses 2-5\n");
+    SimOnCom silent({"--silent"}, 2);
+    r = RunCtl({"-p", "2", "search", "--probe-ms", "5", "--from", "0", "--to", "2"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err,
+              "tessalyctl: COM2 (" + silent.ptyPath() + "): no sensor answered at addresses 0-2\n");
+    EXPECT_EQ(silent.LogLines().size(), 15u);  // 3 addresses x all five rates
 }
 
 }  // namespace

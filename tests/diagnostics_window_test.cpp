@@ -3,47 +3,21 @@
 // with it; the log lists the search's probes and the commands; the trend follows an acquisition
 // that loses its sensor and gets it back.
 #include <QDir>
-#include <QMenu>
 #include <QTemporaryDir>
 
 #include "current_trend_dlg.h"
-#include "diagnostics_support.h"
 #include "link_state.h"
-#include "support/sim_process.h"
+#include "support/window_support.h"
 #include "traffic_log_dlg.h"
 
 namespace {
-
-void ChooseFromContextMenu(CSensorDlg& dialog, const char* entry) {
-    QTimer::singleShot(50, [entry] {
-        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-        for (QAction* action : menu->actions())
-            if (action->text() == U(entry))
-                action->trigger();
-        menu->close();
-    });
-    QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5),
-                            dialog.mapToGlobal(QPoint(5, 5)));
-    QApplication::sendEvent(&dialog, &event);
-}
 
 QString Cell(const CTrafficLogDlg& log, int row, int column) {
     return log.model().data(log.model().index(row, column)).toString();
 }
 
-QString StatsText(const CCurrentTrendDlg& trend) {
-    for (auto* label : trend.findChildren<QLabel*>())
-        if (label->text().startsWith(U("读数")))
-            return label->text();
-    return {};
-}
-
 qsizetype OpenDescriptors() {
     return QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::Files | QDir::System).size();
-}
-
-int Count(const CSensorDlg& dialog, int id) {
-    return TextOf(dialog, id).toInt();
 }
 
 }  // namespace
@@ -58,8 +32,12 @@ private Q_SLOTS:
         CSensorDlg dialog;
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-        ChooseFromContextMenu(dialog, "通讯记录(&T)...");
-        ChooseFromContextMenu(dialog, "电流曲线(&G)...");
+        for (const char* entry : {"通讯记录(&T)...", "电流曲线(&G)..."})
+            WithContextMenu(dialog, [entry](QMenu& menu) {
+                for (QAction* action : menu.actions())
+                    if (action->text() == U(entry))
+                        action->trigger();
+            });
         auto* log = dialog.findChild<CTrafficLogDlg*>();
         auto* trend = dialog.findChild<CCurrentTrendDlg*>();
         QVERIFY(log && log->isVisible());
@@ -67,38 +45,33 @@ private Q_SLOTS:
         dialog.reject();
         QVERIFY(!log->isVisible());
         QVERIFY(!trend->isVisible());
-        LinkState nowhere;
-        TransactOn(nowhere, 1, 0x04, 0, 1, REPLY_LENGTH, 0);
-        QTest::qWait(100);
-        QCOMPARE(log->model().rowCount(), 0);
     }
 
     // A search at 9600 over addresses 0..5 finds the sensor at 2: three probes, in order; then
     // reading the turns is one more row.
     void logListsTheProbesAndTheCommands() {
-        SimProcess sim({"--address", "2"});
-        ScopedComPort com(1, sim.ptyPath());
+        WindowOnSim w({}, "2");
         RecordedMessages messages;
-        CSensorDlg dialog;
-        dialog.OnTrafficLog();
-        auto* log = dialog.findChild<CTrafficLogDlg*>();
+        w.dialog.OnTrafficLog();
+        auto* log = w.dialog.findChild<CTrafficLogDlg*>();
         for (int id : {IDC_SCAN_1200, IDC_SCAN_2400, IDC_SCAN_4800})
-            Item<QAbstractButton>(dialog, id)->setChecked(false);
-        SetText(dialog, IDC_SCAN_TO, "5");
-        Click(dialog, IDC_SEARCH);
-        QTRY_VERIFY_WITH_TIMEOUT(!messages.texts.isEmpty() && !dialog.SearchWorkerRunning(), 5000);
-        QTRY_COMPARE(log->model().rowCount(), 3);
-        const QStringList results{U("无应答"), U("无应答"), U("成功")};
-        for (int row = 0; row < 3; ++row) {
-            QCOMPARE(Cell(*log, row, TrafficLogModel::Address), QString::number(row));
-            QCOMPARE(Cell(*log, row, TrafficLogModel::Baud), U("9600"));
-            QCOMPARE(Cell(*log, row, TrafficLogModel::Cause), results[row]);
-        }
-        SetText(dialog, IDC_ADDRESS, "2");
-        Click(dialog, IDC_READ_TURNS);
+            Item<QAbstractButton>(w.dialog, id)->setChecked(false);
+        SetText(w.dialog, IDC_SCAN_TO, "5");
+        Click(w.dialog, IDC_SEARCH);
+        QTRY_VERIFY_WITH_TIMEOUT(!messages.texts.isEmpty() && !w.dialog.SearchWorkerRunning(),
+                                 5000);
+        Click(w.dialog, IDC_READ_TURNS);
         QTRY_COMPARE(log->model().rowCount(), 4);
-        QVERIFY(Cell(*log, 3, TrafficLogModel::Request).startsWith(U("02 04 00 02 00 01")));
-        QCOMPARE(Cell(*log, 3, TrafficLogModel::Cause), U("成功"));
+        const char* rows[][3] = {{"0", "00 04 00 00", "无应答"},
+                                 {"1", "01 04 00 00", "无应答"},
+                                 {"2", "02 04 00 00", "成功"},
+                                 {"2", "02 04 00 02", "成功"}};
+        for (int row = 0; row < 4; ++row) {
+            QCOMPARE(Cell(*log, row, TrafficLogModel::Address), U(rows[row][0]));
+            QCOMPARE(Cell(*log, row, TrafficLogModel::Baud), U("9600"));
+            QVERIFY(Cell(*log, row, TrafficLogModel::Request).startsWith(U(rows[row][1])));
+            QCOMPARE(Cell(*log, row, TrafficLogModel::Cause), U(rows[row][2]));
+        }
     }
 
     // The sensor goes away during acquisition and comes back on the same link: failures and
@@ -119,24 +92,27 @@ private Q_SLOTS:
         const qsizetype descriptors = OpenDescriptors();
         Click(dialog, IDC_ACQUIRE);
         QTRY_VERIFY(Count(dialog, IDC_OK_COUNT) >= 3);
-
         sim.reset();
         const int okWhenGone = Count(dialog, IDC_OK_COUNT);
         QTRY_VERIFY(Count(dialog, IDC_FAIL_COUNT) >= 5);
         QCOMPARE(TextOf(dialog, IDC_CURRENT), U("***"));
         QCOMPARE(Count(dialog, IDC_OK_COUNT), okWhenGone);
-
+        QCOMPARE(TextOf(dialog, IDC_ACQUIRE), U("停止"));
         sim = std::make_unique<SimProcess>(options);
         QTRY_VERIFY(Count(dialog, IDC_OK_COUNT) >= okWhenGone + 3);
         QCOMPARE(TextOf(dialog, IDC_CURRENT), U("12.3"));
         Click(dialog, IDC_ACQUIRE);
         QCOMPARE(OpenDescriptors(), descriptors);
         QVERIFY(messages.texts.isEmpty());
-
-        QTRY_COMPARE(StatsText(*trend),
-                     U("读数 %1 次，失败 %2 次，最小 12.3 A，平均 12.30 A，最大 12.3 A")
-                         .arg(Count(dialog, IDC_OK_COUNT))
-                         .arg(Count(dialog, IDC_FAIL_COUNT)));
+        const auto stats = [trend] {
+            for (auto* label : trend->findChildren<QLabel*>())
+                if (label->text().startsWith(U("读数")))
+                    return label->text();
+            return QString();
+        };
+        QTRY_COMPARE(stats(), U("读数 %1 次，失败 %2 次，最小 12.3 A，平均 12.30 A，最大 12.3 A")
+                                  .arg(Count(dialog, IDC_OK_COUNT))
+                                  .arg(Count(dialog, IDC_FAIL_COUNT)));
     }
 };
 

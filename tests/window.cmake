@@ -1,5 +1,5 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
-# Qt tests of the window and its operations, under the offscreen platform.
+# Qt tests of the window and its tool windows, under the offscreen platform.
 function(tessaly_qt_test name)
   cmake_parse_arguments(T "" "" "LABELS;SOURCES" ${ARGN})
   add_executable(${name} ${T_SOURCES})
@@ -9,6 +9,12 @@ function(tessaly_qt_test name)
 endfunction()
 
 tessaly_qt_test(test_window SOURCES window_test.cpp)
+tessaly_qt_test(test_acquire SOURCES window_acquire_test.cpp)
+tessaly_qt_test(test_commands SOURCES window_commands_test.cpp)
+tessaly_qt_test(test_search SOURCES window_search_test.cpp LABELS thread)
+tessaly_qt_test(test_diagnostics_log SOURCES diagnostics_traffic_log_test.cpp LABELS thread)
+tessaly_qt_test(test_diagnostics_trend SOURCES diagnostics_current_trend_test.cpp)
+tessaly_qt_test(test_diagnostics_window SOURCES diagnostics_window_test.cpp)
 # The windows in English: texts fit, every control has an accessible name. res/tessaly_en.ts holds
 # every marked text, each translated: brought up to date in a copy, it must not change.
 tessaly_qt_test(test_language SOURCES window_language_test.cpp)
@@ -25,16 +31,8 @@ if(XVFB_RUN)
   set_tests_properties(test_window_x11 PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=xcb" LABELS "x11")
 endif()
 
-tessaly_qt_test(test_acquire SOURCES window_acquire_test.cpp)
-tessaly_qt_test(test_commands SOURCES window_commands_test.cpp)
-tessaly_qt_test(test_search SOURCES window_search_test.cpp LABELS thread)
-
-# The diagnostics tool windows: the traffic log and the current trend.
-tessaly_qt_test(test_diagnostics_log SOURCES diagnostics_traffic_log_test.cpp LABELS thread)
-tessaly_qt_test(test_diagnostics_trend SOURCES diagnostics_current_trend_test.cpp)
-tessaly_qt_test(test_diagnostics_window SOURCES diagnostics_window_test.cpp)
-# Not a test: makes the README's pictures of the tool windows (scripts/screenshots).
-add_executable(diagnostics_screenshots diagnostics_screenshots.cpp)
+# Not a test: scripts/screenshots makes the README's pictures of the tool windows with it.
+add_executable(diagnostics_screenshots ${PROJECT_SOURCE_DIR}/scripts/diagnostics_screenshots.cpp)
 target_link_libraries(diagnostics_screenshots PRIVATE tessaly_ui tessaly_test_support Qt6::Test)
 
 # The window answers --help and --version without a display, and opens nothing.

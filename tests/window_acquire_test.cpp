@@ -1,16 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Acquisition through the window against the simulated sensor on a pseudo-terminal: the
-// counters, the texts, the address read afresh on each tick, and input handled between ticks.
-#include <QComboBox>
-#include <QContextMenuEvent>
-#include <QDir>
+// Acquisition through the window against the simulated sensor: the counters, the texts, the
+// address read afresh on each tick, input handled between ticks, closing; and numbers typed into
+// the boxes as the original reads them.
 #include <QElapsedTimer>
-#include <QLabel>
-#include <QLineEdit>
-#include <QMenu>
-#include <QPushButton>
 #include <QTemporaryDir>
-#include <QTimer>
 #include <clocale>
 #include <csignal>
 #include <thread>
@@ -18,20 +11,9 @@
 #include "about_dlg.h"
 #include "link_state.h"
 #include "quit_signals.h"
-#include "support/sim_process.h"
 #include "support/window_support.h"
 #include "text_number.h"
 #include "window_timers.h"
-
-namespace {
-
-// A key pressed while the window's thread is busy: it joins the window system's queue, as input
-// from the display does, and this (other) thread waits until the window has taken it.
-void PressFromAnotherThread(QWidget* window, Qt::Key key) {
-    qt_handleKeyEvent(window->windowHandle(), QEvent::KeyPress, key, Qt::NoModifier);
-}
-
-}  // namespace
 
 class AcquireTest : public QObject {
     Q_OBJECT
@@ -40,87 +22,52 @@ private Q_SLOTS:
     void initTestCase() { IsolateComPorts(); }
 
     void startStopKeepsThenResetsCounters() {
-        SimProcess sim({"--address", "1", "--current", "-0.5"});
-        ScopedComPort com(1, sim.ptyPath());
+        WindowOnSim w({"--current", "-0.5"});
         RecordedMessages messages;
-        CSensorDlg dialog;
-        SetText(dialog, IDC_ADDRESS, "1");
-        SetText(dialog, IDC_PERIOD, "20");
-        Click(dialog, IDC_ACQUIRE);
-        QCOMPARE(TextOf(dialog, IDC_ACQUIRE), U("停止"));
-        QVERIFY(!dialog.GetDlgItem(IDC_SEARCH)->isEnabled());
-        QTRY_VERIFY(TextOf(dialog, IDC_OK_COUNT).toInt() >= 3);
-        QCOMPARE(TextOf(dialog, IDC_CURRENT), U("-0.5"));  // sign bit with magnitude 5
-        Click(dialog, IDC_ACQUIRE);
-        const QString ok = TextOf(dialog, IDC_OK_COUNT);
+        SetText(w.dialog, IDC_PERIOD, "20");
+        Click(w.dialog, IDC_ACQUIRE);
+        QCOMPARE(TextOf(w.dialog, IDC_ACQUIRE), U("停止"));
+        QVERIFY(!w.dialog.GetDlgItem(IDC_SEARCH)->isEnabled());
+        QTRY_VERIFY(Count(w.dialog, IDC_OK_COUNT) >= 3);
+        QCOMPARE(TextOf(w.dialog, IDC_CURRENT), U("-0.5"));  // sign bit with magnitude 5
+        Click(w.dialog, IDC_ACQUIRE);
+        const int ok = Count(w.dialog, IDC_OK_COUNT);
         QTest::qWait(100);
-        QCOMPARE(TextOf(dialog, IDC_OK_COUNT), ok);
-        QCOMPARE(ok.toInt(), sim.Answered());
-        QCOMPARE(TextOf(dialog, IDC_FAIL_COUNT), U("0"));
-        QCOMPARE(TextOf(dialog, IDC_ACQUIRE), U("采集"));
-        QVERIFY(dialog.GetDlgItem(IDC_CALIBRATE)->isEnabled());
-        QVERIFY(!dialog.link().port);
-
-        Click(dialog, IDC_ACQUIRE);
-        QCOMPARE(TextOf(dialog, IDC_OK_COUNT), U("0"));
-        QCOMPARE(TextOf(dialog, IDC_FAIL_COUNT), U("0"));
-        Click(dialog, IDC_ACQUIRE);
+        QCOMPARE(Count(w.dialog, IDC_OK_COUNT), ok);
+        QCOMPARE(ok, w.sim->Answered());
+        QCOMPARE(TextOf(w.dialog, IDC_FAIL_COUNT), U("0"));
+        QCOMPARE(TextOf(w.dialog, IDC_ACQUIRE), U("采集"));
+        QVERIFY(w.dialog.GetDlgItem(IDC_CALIBRATE)->isEnabled());
+        QVERIFY(!w.dialog.link().port);
+        Click(w.dialog, IDC_ACQUIRE);
+        QCOMPARE(TextOf(w.dialog, IDC_OK_COUNT), U("0"));
+        Click(w.dialog, IDC_ACQUIRE);
         QVERIFY(messages.texts.isEmpty());
-    }
 
-    void absentPortShowsTheOpenMessageOnly() {
-        RecordedMessages messages;
-        CSensorDlg dialog;
-        Item<QLabel>(dialog, IDC_OK_COUNT)->setText(QStringLiteral("12"));
-        Item<QComboBox>(dialog, IDC_PORT)->setCurrentIndex(4);
-        Click(dialog, IDC_ACQUIRE);
+        Item<QComboBox>(w.dialog, IDC_PORT)->setCurrentIndex(4);  // absent: the counters stay
+        Click(w.dialog, IDC_ACQUIRE);
         QCOMPARE(messages.texts, QStringList{U("打开串口失败，此串口不存在或被占用")});
-        QCOMPARE(TextOf(dialog, IDC_ACQUIRE), U("采集"));
-        QCOMPARE(TextOf(dialog, IDC_OK_COUNT), U("12"));
-        QVERIFY(dialog.GetDlgItem(IDC_SEARCH)->isEnabled());
-    }
-
-    // Each tick after the sensor goes away is one failure and "***"; nothing else changes.
-    void sensorGoneCountsFailures() {
-        auto sim = std::make_unique<SimProcess>(
-            std::vector<std::string>{"--address", "0", "--current", "3"});
-        ScopedComPort com(1, sim->ptyPath());
-        RecordedMessages messages;
-        CSensorDlg dialog;
-        SetText(dialog, IDC_PERIOD, "30");
-        Click(dialog, IDC_ACQUIRE);
-        QTRY_VERIFY(TextOf(dialog, IDC_OK_COUNT).toInt() >= 2);
-        sim->Stop();
-        const int okAtStop = sim->Answered();
-        QTRY_VERIFY(TextOf(dialog, IDC_FAIL_COUNT).toInt() >= 3);
-        QCOMPARE(TextOf(dialog, IDC_CURRENT), U("***"));
-        QCOMPARE(TextOf(dialog, IDC_OK_COUNT).toInt(), okAtStop);
-        QCOMPARE(TextOf(dialog, IDC_ACQUIRE), U("停止"));
-        Click(dialog, IDC_ACQUIRE);
-        QVERIFY(messages.texts.isEmpty());
+        QCOMPARE(TextOf(w.dialog, IDC_ACQUIRE), U("采集"));
+        QCOMPARE(TextOf(w.dialog, IDC_OK_COUNT), U("0"));
+        QVERIFY(w.dialog.GetDlgItem(IDC_SEARCH)->isEnabled());
     }
 
     // The address is read afresh on each tick; one the window cannot send is a failure and
     // nothing reaches the line (only its low byte would: 300 would read device 44).
     void changedAddressRedirectsTheNextTick() {
-        SimProcess sim({"--address", "1"});
-        ScopedComPort com(1, sim.ptyPath());
-        CSensorDlg dialog;
-        SetText(dialog, IDC_ADDRESS, "1");
-        SetText(dialog, IDC_PERIOD, "20");
-        Click(dialog, IDC_ACQUIRE);
-        QTRY_VERIFY(TextOf(dialog, IDC_OK_COUNT).toInt() >= 1);
-        SetText(dialog, IDC_ADDRESS, "300");
-        const int failed = TextOf(dialog, IDC_FAIL_COUNT).toInt();
-        const size_t requests = sim.LogLines().size();
-        QTRY_VERIFY(TextOf(dialog, IDC_FAIL_COUNT).toInt() >= failed + 3);
-        QCOMPARE(TextOf(dialog, IDC_CURRENT), U("***"));
-        QCOMPARE(sim.LogLines().size(), requests);
-        SetText(dialog, IDC_ADDRESS, "2");
-        QTRY_VERIFY_WITH_TIMEOUT(
-            !sim.LogLines().empty() && LoggedRequest(sim.LogLines().back()).starts_with("0204"),
-            6000);
-        Click(dialog, IDC_ACQUIRE);
+        WindowOnSim w({});
+        SetText(w.dialog, IDC_PERIOD, "20");
+        Click(w.dialog, IDC_ACQUIRE);
+        QTRY_VERIFY(Count(w.dialog, IDC_OK_COUNT) >= 1);
+        SetText(w.dialog, IDC_ADDRESS, "300");
+        const int failed = Count(w.dialog, IDC_FAIL_COUNT);
+        const size_t requests = w.sim->LogLines().size();
+        QTRY_VERIFY(Count(w.dialog, IDC_FAIL_COUNT) >= failed + 3);
+        QCOMPARE(TextOf(w.dialog, IDC_CURRENT), U("***"));
+        QCOMPARE(w.sim->LogLines().size(), requests);
+        SetText(w.dialog, IDC_ADDRESS, "2");
+        QTRY_VERIFY_WITH_TIMEOUT(Probes(*w.sim).back().starts_with("2@"), 6000);
+        Click(w.dialog, IDC_ACQUIRE);
     }
 
     // The reading has a decimal point whatever the process's locale.
@@ -135,13 +82,11 @@ private Q_SLOTS:
         char probe[16];
         std::snprintf(probe, sizeof probe, "%.1f", 1.5);
         QCOMPARE(probe, "1,5");  // the locale really has a decimal comma
-        SimProcess sim({"--address", "0", "--current", "12.3"});
-        ScopedComPort com(1, sim.ptyPath());
-        CSensorDlg dialog;
-        Click(dialog, IDC_ACQUIRE);
-        QTRY_VERIFY(TextOf(dialog, IDC_OK_COUNT).toInt() >= 1);
-        QCOMPARE(TextOf(dialog, IDC_CURRENT), U("12.3"));
-        Click(dialog, IDC_ACQUIRE);
+        WindowOnSim w({"--current", "12.3"});
+        Click(w.dialog, IDC_ACQUIRE);
+        QTRY_VERIFY(Count(w.dialog, IDC_OK_COUNT) >= 1);
+        QCOMPARE(TextOf(w.dialog, IDC_CURRENT), U("12.3"));
+        Click(w.dialog, IDC_ACQUIRE);
         std::setlocale(LC_ALL, "C");
         qunsetenv("LOCPATH");
     }
@@ -158,29 +103,28 @@ private Q_SLOTS:
     void inputDuringATickComesBeforeTheNextTick() {
         QFETCH(QString, period);
         QFETCH(bool, close);
-        SimProcess sim({"--silent"});
-        ScopedComPort com(1, sim.ptyPath());
-        CSensorDlg dialog;
-        dialog.show();
-        QVERIFY(QTest::qWaitForWindowActive(&dialog));
-        Item<QLineEdit>(dialog, IDC_PERIOD)->setText(period);
-        Click(dialog, IDC_ACQUIRE);
-        dialog.GetDlgItem(IDC_ACQUIRE)->setFocus();
-        // The operator presses Enter on the stop button (or Esc) while the first tick waits.
+        WindowOnSim w({"--silent"});
+        w.dialog.show();
+        QVERIFY(QTest::qWaitForWindowActive(&w.dialog));
+        SetText(w.dialog, IDC_PERIOD, period);
+        Click(w.dialog, IDC_ACQUIRE);
+        w.dialog.GetDlgItem(IDC_ACQUIRE)->setFocus();
+        // The operator presses Enter on the stop button (or Esc) while the first tick waits: a
+        // key from another thread joins the window system's queue, as input from the display does.
         std::thread operator_([&] {
-            while (sim.LogLines().empty())
-                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            AwaitRequests(*w.sim, 1);
             std::this_thread::sleep_for(std::chrono::milliseconds(500));
-            PressFromAnotherThread(&dialog, close ? Qt::Key_Escape : Qt::Key_Return);
+            qt_handleKeyEvent(w.dialog.windowHandle(), QEvent::KeyPress,
+                              close ? Qt::Key_Escape : Qt::Key_Return, Qt::NoModifier);
         });
         QElapsedTimer clock;
         clock.start();
         QTRY_VERIFY_WITH_TIMEOUT(
-            close ? !dialog.isVisible() : TextOf(dialog, IDC_ACQUIRE) == U("采集"), 15000);
+            close ? !w.dialog.isVisible() : TextOf(w.dialog, IDC_ACQUIRE) == U("采集"), 15000);
         operator_.join();
         QVERIFY2(clock.elapsed() < 7000, "a second tick ran before the input");
-        QCOMPARE(sim.LogLines().size(), size_t(1));
-        QCOMPARE(dialog.linkState().failCount, 1);
+        QCOMPARE(w.sim->LogLines().size(), size_t(1));
+        QCOMPARE(w.dialog.linkState().failCount, 1);
     }
 
     // The menu, and the About box chosen there, open outside any tick, even for a right-click
@@ -192,32 +136,27 @@ private Q_SLOTS:
     }
     void ticksGoOnWithTheAboutBoxOpen() {
         QFETCH(bool, duringATick);
-        SimProcess sim({"--address", "0", "--turnaround-ms", "300"});
-        ScopedComPort com(1, sim.ptyPath());
-        CSensorDlg dialog;
+        WindowOnSim w({"--turnaround-ms", "300"}, "0");
+        CSensorDlg& dialog = w.dialog;
         dialog.show();
         QVERIFY(QTest::qWaitForWindowActive(&dialog));
-        Item<QLineEdit>(dialog, IDC_PERIOD)->setText(U("0"));
+        SetText(dialog, IDC_PERIOD, "0");
         Click(dialog, IDC_ACQUIRE);
         // The right-click comes while an overdue tick waits to run: a timer of its own, due with
         // the acquisition's, posts it, so that it is handled inside the tick's own look at input.
-        QTimer rightClick;
+        QTimer rightClick, menuHand, boxHand;
         connect(&rightClick, &QTimer::timeout, [&] {
-            if (sim.LogLines().empty())
+            if (w.sim->LogLines().empty())
                 return;
             rightClick.stop();
             auto* click = new QContextMenuEvent(QContextMenuEvent::Mouse, QPoint(5, 5),
                                                 dialog.mapToGlobal(QPoint(5, 5)));
-            if (duringATick) {
-                QCoreApplication::postEvent(&dialog, click);
-            } else {
-                QCoreApplication::sendEvent(&dialog, click);
-                delete click;
-            }
+            if (duringATick)
+                return QCoreApplication::postEvent(&dialog, click);
+            QCoreApplication::sendEvent(&dialog, click);
+            delete click;
         });
-        rightClick.start(0);
         // The operator chooses About in the menu, watches the line for a second, then OK.
-        QTimer menuHand, boxHand;
         connect(&menuHand, &QTimer::timeout, [&] {
             if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget()))
                 menu->actions().constLast()->trigger();
@@ -228,12 +167,13 @@ private Q_SLOTS:
             auto* about = qobject_cast<CAboutDlg*>(QApplication::activeModalWidget());
             if (about && !open.isValid()) {
                 open.start();
-                requestsAtOpen = sim.LogLines().size();
+                requestsAtOpen = w.sim->LogLines().size();
             } else if (about && open.elapsed() > 1000) {
-                requestsWhileOpen = sim.LogLines().size() - requestsAtOpen;
+                requestsWhileOpen = w.sim->LogLines().size() - requestsAtOpen;
                 about->accept();
             }
         });
+        rightClick.start(0);
         menuHand.start(20);
         boxHand.start(20);
         QTRY_VERIFY_WITH_TIMEOUT(open.isValid() && !QApplication::activeModalWidget(), 10000);
@@ -251,33 +191,29 @@ private Q_SLOTS:
     }
     void closingDuringAcquisitionReleasesThePort() {
         QFETCH(int, signal);
-        SimProcess sim({"--address", "0"});
-        ScopedComPort com(1, sim.ptyPath());
-        CSensorDlg dialog;
-        dialog.show();
-        Click(dialog, IDC_ACQUIRE);
-        QTRY_VERIFY(TextOf(dialog, IDC_OK_COUNT).toInt() >= 1);
+        WindowOnSim w({}, "0");
+        w.dialog.show();
+        Click(w.dialog, IDC_ACQUIRE);
+        QTRY_VERIFY(Count(w.dialog, IDC_OK_COUNT) >= 1);
         if (signal) {
             CloseWindowsOnQuitSignals();
             raise(signal);
-            QTRY_VERIFY(!dialog.isVisible());
+            QTRY_VERIFY(!w.dialog.isVisible());
         } else {
-            dialog.reject();
+            w.dialog.reject();
         }
-        QVERIFY(!dialog.link().port);
-        const size_t requests = sim.LogLines().size();
+        QVERIFY(!w.dialog.link().port);
+        const size_t requests = w.sim->LogLines().size();
         QTest::qWait(700);
-        QCOMPARE(sim.LogLines().size(), requests);  // no tick after the window closed
+        QCOMPARE(w.sim->LogLines().size(), requests);  // no tick after the window closed
         PortHandle again = OpenComPort(1, 9600);
         QVERIFY(again);
         ClosePort(again);
     }
 
+    // atoi's reading, as the C library gives it; a value to send needs a leading number; the
+    // timer's period with Win32's limits.
     void typedNumbersReadLikeAtoi() {
-        QCOMPARE(ValueToSend(U("")), INT_MIN);
-        QCOMPARE(ValueToSend(U("２５５")), INT_MIN);
-        QCOMPARE(ValueToSend(U(" 7")), 7);
-        QCOMPARE(ValueToSend(U("12abc")), 12);
         const std::pair<const char*, int> cases[] = {
             {"", 0},
             {"abc", 0},
@@ -287,12 +223,16 @@ private Q_SLOTS:
             {"+5", 5},
             {"1 2", 1},
             {"99999999999", 2147483647},
-            {"-99999999999", -2147483647 - 1},
             {"\t\n9", 9},
             {"２", 0},
+            {"-99999999999", -2147483647 - 1},
         };
         for (auto [text, value] : cases)
             QCOMPARE(Atoi(U(text)), value);
+        QCOMPARE(ValueToSend(U("")), INT_MIN);
+        QCOMPARE(ValueToSend(U("２５５")), INT_MIN);
+        QCOMPARE(ValueToSend(U(" 7")), 7);
+        QCOMPARE(ValueToSend(U("12abc")), 12);
         QCOMPARE(Win32TimerPeriod(Atoi(U("abc"))), 10);
         QCOMPARE(Win32TimerPeriod(9), 10);
         QCOMPARE(Win32TimerPeriod(500), 500);

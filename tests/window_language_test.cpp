@@ -12,7 +12,6 @@
 #include "current_trend_dlg.h"
 #include "dialog_builder.h"
 #include "language.h"
-#include "support/sim_process.h"
 #include "support/window_support.h"
 #include "texts.h"
 #include "traffic_log_dlg.h"

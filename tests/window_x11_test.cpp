@@ -3,7 +3,6 @@
 #include <QGuiApplication>
 #include <QWindow>
 
-#include "support/sim_process.h"
 #include "support/window_support.h"
 
 class WindowX11Test : public QObject {

@@ -12,13 +12,10 @@ set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
 add_subdirectory(${TESSALY_GOOGLETEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
 
-add_executable(test_link_win link_frame_test.cpp link_win32_test.cpp)
+# The same frame and backend tests as on Linux, against the Win32 backend.
+add_executable(test_link_win link_frame_test.cpp link_backend_test.cpp)
 target_link_libraries(test_link_win PRIVATE tessaly_link GTest::gtest_main)
 add_test(NAME test_link_win COMMAND test_link_win)
-
-add_executable(test_operations_win operations_win32_test.cpp)
-target_link_libraries(test_operations_win PRIVATE tessaly_operations GTest::gtest_main)
-add_test(NAME test_operations_win COMMAND test_operations_win)
 
 # The window under Wine, on the offscreen platform, when its Qt for Windows has been built.
 if(TESSALY_GUI)

@@ -1,19 +1,28 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// What the window tests share: recorded message boxes, and controls by id.
+// The window side of the harness: message boxes recorded and answered, controls by id, the
+// window on a simulated sensor, its context menu, and the tool windows' buttons and saving.
 #pragma once
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
+#include <QContextMenuEvent>
+#include <QFile>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QStringList>
 #include <QTest>
+#include <QTimer>
 #include <functional>
+#include <optional>
 
 #include "resource.h"
 #include "sensor_dlg.h"
+#include "support/harness.h"
 
 // For the life of the object, every message box the program shows is recorded and answered with
 // OK as soon as it is up, as an operator would; `then`, if given, runs as each one shows.
@@ -64,10 +73,64 @@ inline QString TextOf(const QWidget* widget) {
 inline QString TextOf(const CSensorDlg& dialog, int id) {
     return TextOf(dialog.GetDlgItem(id));
 }
-
+inline int Count(const CSensorDlg& dialog, int id) {
+    return TextOf(dialog, id).toInt();
+}
+inline void SetText(CSensorDlg& dialog, int id, const QString& text) {
+    Item<QLineEdit>(dialog, id)->setText(text);
+}
 inline void SetText(CSensorDlg& dialog, int id, const char* text) {
-    Item<QLineEdit>(dialog, id)->setText(U(text));
+    SetText(dialog, id, U(text));
 }
 inline void Click(CSensorDlg& dialog, int id) {
     Item<QAbstractButton>(dialog, id)->click();
+}
+
+// The window on a simulated sensor at COM1; the address box names the sensor's address.
+struct WindowOnSim {
+    std::optional<SimOnCom> sim;
+    CSensorDlg dialog;
+    explicit WindowOnSim(std::vector<std::string> options, const char* address = "1")
+        : sim(std::in_place, (options.insert(options.end(), {"--address", address}), options)) {
+        SetText(dialog, IDC_ADDRESS, address);
+    }
+};
+
+// Right-clicks the window and, once the menu is up, runs `choose` on it before closing it.
+inline void WithContextMenu(QWidget& window, std::function<void(QMenu&)> choose) {
+    QTimer::singleShot(50, [choose] {
+        if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+            choose(*menu);
+            menu->close();
+        }
+    });
+    QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5),
+                            window.mapToGlobal(QPoint(5, 5)));
+    QApplication::sendEvent(&window, &event);
+}
+
+inline QPushButton* Button(const QWidget& window, const char* caption) {
+    for (auto* button : window.findChildren<QPushButton*>())
+        if (button->text() == U(caption))
+            return button;
+    return nullptr;
+}
+
+// Clicks the window's 保存... button, answers the file dialog with `path` and returns what was
+// written there ("" when nothing was).
+inline QByteArray SaveThroughDialog(const QWidget& window, const QString& path) {
+    QTimer answer;
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+        if (auto* ask = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
+            // The dialog leaves a file name box that has the focus alone, as if being typed in.
+            if (QWidget* typing = ask->focusWidget())
+                typing->clearFocus();
+            ask->selectFile(path);
+            static_cast<QDialog*>(ask)->accept();  // QFileDialog's own, public through QDialog
+        }
+    });
+    answer.start(20);
+    Button(window, "保存...")->click();
+    QFile saved(path);
+    return saved.open(QIODevice::ReadOnly) ? saved.readAll() : QByteArray();
 }

@@ -9,9 +9,8 @@
 #include <optional>
 
 #include "current_trend_dlg.h"
-#include "diagnostics_support.h"
 #include "sensor_app.h"
-#include "support/sim_process.h"
+#include "support/window_support.h"
 #include "traffic_log_dlg.h"
 
 namespace {

@@ -1,0 +1,215 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The serial backend of either platform against simulated sensors: the open and its reasons, the
+// time-outs, the purge and the cause of each exchange. Here each sensor is a tessaly-sim started on
+// a pseudo-terminal; under Wine, one that scripts/test-windows mapped to a COM port. The frames are
+// the protocol's worked example: address 1 reads register 0 and gets 123, 12.3 A.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <map>
+#include <memory>
+#include <thread>
+
+#include "exchange.h"
+#include "link_state.h"
+#include "port_names.h"
+#include "registers.h"
+#include "serial_port.h"
+
+#ifdef _WIN32
+#include <windows.h>
+
+#include "support/wine_sims.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+double MsSince(Clock::time_point start) {
+    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+struct Sensor : WineSim {
+    explicit Sensor(const std::string& role) : WineSim(FindSim(role)) {}
+};
+
+// Wine opens a COM port twice although the program asks for no sharing; Windows refuses.
+const bool kExclusiveOpen = !GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version");
+const char* const kAbsentPath = "COM77";
+const char* const kNotAPort = "NUL";
+
+}  // namespace
+#else
+#include "support/harness.h"
+
+namespace {
+
+// The roles scripts/test-windows gives its simulators, started here for each test.
+struct Sensor {
+    using Options = std::vector<std::string>;
+    SimProcess sim;
+    ScopedComPort com{9, sim.ptyPath()};
+    int portNumber = 9;
+    explicit Sensor(const std::string& role)
+        : sim(std::map<std::string, Options>{
+              {"HEALTHY", {"--address", "1", "--current", "12.3"}},
+              {"SILENT", {"--silent"}},
+              {"EXCEPTION", {"--address", "1", "--exception"}},
+              {"ECHO_WRITES", {"--address", "1", "--echo-writes"}},
+              {"ECHO", {"--address", "1", "--current", "12.3", "--echo", "--wire-timing"}},
+          }
+                  .at(role)) {}
+    std::vector<std::string> LogLines() const { return sim.LogLines(); }
+};
+
+const bool kExclusiveOpen = true;
+const char* const kAbsentPath = "/nonexistent/ttyUSB77";
+const char* const kNotAPort = "/dev/null";
+
+}  // namespace
+#endif
+
+namespace {
+
+constexpr uint8_t kProbe[8] = {0x01, 0x04, 0x00, 0x00, 0x00, 0x01, 0x31, 0xCA};
+const std::vector<uint8_t> kReply123 = {0x01, 0x04, 0x02, 0x00, 0x7B, 0xF9, 0x13};
+
+#define OPEN_SENSOR(role)                                                    \
+    const Sensor sensor(role);                                               \
+    ASSERT_GT(sensor.portNumber, 0) << role << ": run scripts/test-windows"; \
+    PortHandle handle = OpenComPort(sensor.portNumber, 9600);                \
+    ASSERT_TRUE(handle)
+
+TEST(SerialPort, OpensExclusivelyAndSaysWhyNot) {
+    OPEN_SENSOR("HEALTHY");
+    const std::string port = ComPortPath(sensor.portNumber);
+    if (kExclusiveOpen) {
+        EXPECT_EQ(OpenPortPath(port, 9600).error, OpenError::Busy);
+    }
+    ClosePort(handle);
+    EXPECT_FALSE(handle) << "closing empties the handle";
+    ClosePort(handle);  // closing an empty handle does nothing
+    const std::pair<std::string, int> refused[] = {
+        {port, 12345}, {port, 0}, {port, -9600}, {kAbsentPath, 9600}, {kNotAPort, 9600}};
+    const OpenError reasons[] = {OpenError::RateRefused, OpenError::RateRefused,
+                                 OpenError::RateRefused, OpenError::NoDevice, OpenError::NotSerial};
+    for (int k = 0; k < 5; ++k) {
+        const PortOpening opening = OpenPortPath(refused[k].first, refused[k].second);
+        EXPECT_EQ(opening.error, reasons[k]) << refused[k].first << " " << refused[k].second;
+        EXPECT_FALSE(opening.handle);
+        EXPECT_FALSE(DescribeOpenError(opening).empty());
+    }
+    EXPECT_EQ(OpenComPortWithReason(77, 9600).error, OpenError::NoDevice) << "nothing is COM77";
+    handle = OpenComPort(sensor.portNumber, 19200);
+    EXPECT_TRUE(handle) << "neither a close nor a refused rate left the port held";
+    ClosePort(handle);
+}
+
+// The reply is noticed as its last byte comes, part of one already queued does not end the wait
+// early, a purge drops what is queued; silence costs the wait's budget, and the read's own
+// time-out (5 ms a byte + 5 ms).
+TEST(SerialPort, WaitsReadsAndPurges) {
+    {
+        OPEN_SENSOR("HEALTHY");
+        uint8_t reply[8] = {};
+        for (bool purge : {false, true}) {
+            ASSERT_EQ(WritePort(handle, kProbe, 8), 8);
+            const auto start = Clock::now();
+            EXPECT_EQ(WaitForInput(handle, 7, LONG_WAIT_MS), 7);
+            EXPECT_LT(MsSince(start), 100);
+            if (purge)
+                PurgePort(handle);
+            EXPECT_EQ(ReadPort(handle, reply, 7), purge ? 0 : 7);
+        }
+        EXPECT_EQ(std::vector<uint8_t>(reply, reply + 7), kReply123);
+        EXPECT_FALSE(LineHungUp(handle));
+        ClosePort(handle);
+    }
+    {
+        OPEN_SENSOR("EXCEPTION");
+        ASSERT_EQ(WritePort(handle, kProbe, 8), 8);
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));  // the 5 bytes are queued
+        const auto start = Clock::now();
+        EXPECT_EQ(WaitForInput(handle, 7, 300), 5);
+        EXPECT_GE(MsSince(start), 299);
+        ClosePort(handle);
+    }
+    OPEN_SENSOR("SILENT");
+    auto start = Clock::now();
+    EXPECT_EQ(WaitForInput(handle, 7, 300), 0);
+    EXPECT_GE(MsSince(start), 299);
+    EXPECT_LT(MsSince(start), 400);
+    uint8_t bytes[7];
+    start = Clock::now();
+    EXPECT_EQ(ReadPort(handle, bytes, 7), 0);
+    EXPECT_GE(MsSince(start), 35);
+    EXPECT_LT(MsSince(start), 200);
+    ClosePort(handle);
+}
+
+// Each sensor gives its cause within the budget (silence exactly the budget), one request each;
+// an accepted read stores its word, a write leaves it. A device that answers a write with the
+// request itself looks like an echoing adapter. An overdue first byte ends the wait early.
+TEST(SerialPort, TransactGivesEachCause) {
+    const struct {
+        const char* role;
+        RegisterRow row;
+        ExchangeCause cause;
+        int word, firstByteMs;
+    } rows[] = {
+        {"HEALTHY", READ_MEASUREMENT, ExchangeCause::Accepted, 123, 0},
+        {"HEALTHY", WRITE_TURNS, ExchangeCause::Accepted, 777, 0},
+        {"SILENT", SEARCH_PROBE, ExchangeCause::NoReply, 777, 0},
+        {"SILENT", SEARCH_PROBE, ExchangeCause::NoReply, 777, 60},
+        {"EXCEPTION", READ_MEASUREMENT, ExchangeCause::Short, 777, 0},
+        {"ECHO_WRITES", ZERO, ExchangeCause::EchoNoReply, 777, 0},
+        {"ECHO", READ_MEASUREMENT, ExchangeCause::Accepted, 123, 0},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.role);
+        OPEN_SENSOR(row.role);
+        LinkState link;
+        link.port = handle;
+        link.baud = 9600;
+        link.lastReadWord = 777;
+        const size_t logged = sensor.LogLines().size();
+        const auto start = Clock::now();
+        const ExchangeRecord record = TransactOn(link, 1, row.row.function, row.row.reg, 1,
+                                                 REPLY_LENGTH, SHORT_WAIT_MS, row.firstByteMs);
+        const double ms = MsSince(start);
+        EXPECT_EQ(record.cause, row.cause) << DescribeCause(record);
+        EXPECT_EQ(link.lastReadWord, row.word);
+        EXPECT_LT(ms, row.firstByteMs ? 400 : SHORT_WAIT_MS + 30);
+        if (row.cause == ExchangeCause::NoReply) {
+            EXPECT_GE(ms, row.firstByteMs ? row.firstByteMs : SHORT_WAIT_MS);
+        }
+        ClosePort(link.port);
+        EXPECT_EQ(sensor.LogLines().size(), logged + 1) << "the simulator saw one request";
+    }
+}
+
+#ifdef _WIN32
+// Only Windows: a file held without sharing is busy, and the system names its COM ports, those
+// above COM9 too (the run maps SILENT there).
+TEST(SerialPort, WindowsNamesAndHeldFiles) {
+    char folder[MAX_PATH];
+    GetTempPathA(MAX_PATH, folder);
+    const std::string held = folder + std::string("tessaly-held");
+    HANDLE file = CreateFileA(held.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    EXPECT_EQ(OpenPortPath(held, 9600).error, OpenError::Busy);
+    CloseHandle(file);
+    const Sensor healthy("HEALTHY"), silent("SILENT");
+    EXPECT_EQ(ComPortPath(healthy.portNumber), "\\\\.\\" + healthy.comName());
+    PortOpening named = OpenPortPath(healthy.comName(), 9600);
+    EXPECT_EQ(named.path, "\\\\.\\" + healthy.comName());
+    ClosePort(named.handle);
+    EXPECT_FALSE(PortFriendlyName(healthy.portNumber).empty());
+    EXPECT_EQ(ComPortPath(77) + PortFriendlyName(77), "");
+    ASSERT_GE(silent.portNumber, 10);
+    PortHandle handle = OpenComPort(silent.portNumber, 9600);
+    EXPECT_TRUE(handle);
+    ClosePort(handle);
+}
+#endif
+
+}  // namespace

@@ -1,0 +1,177 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The simulated sensor: its frame engine without a tty (who it answers, when changes apply, the
+// faults no other test makes), then tessaly-sim as a process (stopping in every state, its link,
+// a dead client's exclusive flag).
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <stdexcept>
+
+#include "exchange.h"
+#include "sensor_bus.h"
+#include "support/harness.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+struct Heard {
+    std::array<uint8_t, REQUEST_LENGTH> request;
+    std::vector<uint8_t> reply;  // empty: no reply
+    // How the link judges it: it reads up to a reply's length and sees the rest queued.
+    ExchangeCause cause() const {
+        const int queued = static_cast<int>(reply.size());
+        return JudgeReply(request.data(), reply.data(), std::min(queued, REPLY_LENGTH), queued,
+                          REPLY_LENGTH);
+    }
+    std::string hex() const { return Hex(reply); }
+};
+
+Heard Send(SensorBus& bus, int address, int function, int reg, int value, int baud,
+           double now = 0) {
+    const auto request = BuildRequest(address, function, reg, value);
+    const auto events = bus.Receive(request.data(), request.size(), baud, now);
+    EXPECT_LE(events.size(), 1u);
+    return {request, events.empty() ? std::vector<uint8_t>{}
+                                    : events[0].reply.value_or(std::vector<uint8_t>{})};
+}
+
+SensorConfig Sensor(int address, int baud, double current = 0) {
+    SensorConfig sensor;
+    sensor.address = address;
+    sensor.baud = baud;
+    sensor.current = current;
+    return sensor;
+}
+
+// Replies worked out by hand: 12.3 A is 0x007B, -0.5 A is 0x8005 (sign and magnitude).
+TEST(SimEngine, AnswersItsAddressAtItsRateAndChangesAfterTheReply) {
+    SensorBus bus({Sensor(3, 4800, -0.5)});
+    EXPECT_EQ(Send(bus, 4, 0x04, 0, 1, 4800).hex(), "");
+    EXPECT_EQ(Send(bus, 3, 0x04, 0, 1, 9600).hex(), "");
+    EXPECT_EQ(Send(bus, 3, 0x04, 0, 1, 4800).hex().substr(0, 10), "0304028005");
+    EXPECT_EQ(Send(bus, 3, 0x06, 4, 12, 4800).hex().substr(0, 2), "03") << "from the old address";
+    EXPECT_EQ(Send(bus, 3, 0x04, 0, 1, 4800).hex(), "");
+    EXPECT_EQ(Send(bus, 12, 0x06, 6, 19200, 4800).reply.size(), 7u);
+    EXPECT_EQ(Send(bus, 12, 0x04, 0, 1, 4800).hex(), "");
+    EXPECT_EQ(Send(bus, 12, 0x04, 0, 1, 19200).cause(), ExchangeCause::Accepted);
+    // Zero: the present current becomes 0; calibrate takes only its word.
+    EXPECT_EQ(Send(bus, 12, 0x06, 8, 0, 19200).cause(), ExchangeCause::Accepted);
+    EXPECT_EQ(Send(bus, 12, 0x04, 0, 1, 19200).hex().substr(6, 4), "0000");
+    EXPECT_EQ(Send(bus, 12, 0x06, 10, 0x3C96, 19200).cause(), ExchangeCause::Accepted);
+    EXPECT_EQ(Send(bus, 12, 0x06, 10, 0x1234, 19200).reply.at(1), 0x86) << "an exception";
+    // Noise before a frame is skipped, not the frame with it.
+    const uint8_t noise[] = {0xFF, 0x00, 0x13};
+    SensorBus fresh({Sensor(1, 9600)});
+    EXPECT_TRUE(fresh.Receive(noise, 3, 9600, 0).empty());
+    const auto request = BuildRequest(1, 0x04, 0, 1);
+    EXPECT_EQ(fresh.Receive(request.data(), request.size(), 9600, 0.001).size(), 1u);
+}
+
+// The faults no front-end test makes, as the link judges them: a reply from the next address
+// (00 06 02 00 07 and its check, CRC-16/MODBUS 0x8AC4 low byte first) for a write that took, a
+// trailing byte, writes acknowledged that change nothing. Several sensors on one bus are the
+// search's and provision's tests.
+TEST(SimEngine, Faults) {
+    SensorConfig config = Sensor(255, 9600);
+    config.otherAddress = true;
+    SensorBus other({config});
+    EXPECT_EQ(Send(other, 255, 0x06, 2, 7, 9600).hex(), "0006020007c48a");
+    EXPECT_EQ(other.sensor(0).turnsWord(), 7);
+    config = Sensor(1, 9600, 4.5);
+    config.extraByte = true;
+    SensorBus extra({config});
+    EXPECT_EQ(Send(extra, 1, 0x04, 0, 1, 9600).cause(), ExchangeCause::TooLong);
+    config.extraByte = false;
+    config.ignoreWrites = true;
+    SensorBus ignoring({config});
+    for (auto [reg, value] : {std::pair{2, 5}, {4, 12}, {6, 19200}, {8, 0}, {10, 0x1234}})
+        EXPECT_EQ(Send(ignoring, 1, 0x06, reg, value, 9600).reply.at(4), value & 0xFF) << reg;
+    EXPECT_EQ(Send(ignoring, 1, 0x04, 0, 1, 9600).hex().substr(6, 4), "002d") << "not zeroed";
+    EXPECT_EQ(ignoring.sensor(0).turnsWord(), 1);
+}
+
+// Requests, read by nobody, until the line takes no more: the simulator is then held up writing
+// replies. False if the line never filled.
+bool FillLine(int fd) {
+    const auto request = BuildRequest(1, 0x04, 0, 1);
+    size_t written = 0;
+    for (auto lastTaken = Clock::now(); Clock::now() - lastTaken < 300ms && written < 1 << 20;) {
+        if (write(fd, request.data(), request.size()) == REQUEST_LENGTH) {
+            written += REQUEST_LENGTH;
+            lastTaken = Clock::now();
+        } else {
+            usleep(1000);
+        }
+    }
+    return written >= 4096 && written < 1 << 20;
+}
+
+// A stop signal ends it promptly in every state and removes its link.
+TEST(SimProcess, StopSignalEndsItInEveryState) {
+    const struct {
+        const char* state;
+        std::vector<std::string> options;
+        int signal;
+    } rows[] = {
+        {"waiting for a request", {}, SIGHUP},
+        {"holding a reply for its turnaround", {"--turnaround-ms", "10000"}, SIGINT},
+        {"holding replies for their time on the wire", {"--wire-timing", "--baud", "1200"}, SIGINT},
+        {"blocked writing replies nobody reads", {}, SIGTERM},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.state);
+        const std::string link = "/tmp/tessaly-sim-stop-" + std::to_string(getpid());
+        std::vector<std::string> options{"--link", link};
+        options.insert(options.end(), row.options.begin(), row.options.end());
+        SimProcess sim(options);
+        const int fd = open(link.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+        ASSERT_GE(fd, 0);
+        if (row.signal == SIGTERM) {
+            ASSERT_TRUE(FillLine(fd));
+        } else if (row.signal == SIGINT) {  // the client's side keeps the simulator's rate
+            const auto request = BuildRequest(1, 0x04, 0, 1);
+            for (int k = 0; k < 64; ++k)
+                ASSERT_EQ(write(fd, request.data(), request.size()), REQUEST_LENGTH);
+            usleep(100000);
+        }
+        const auto start = Clock::now();
+        const int status = sim.Stop(2s, row.signal);
+        EXPECT_LT(Clock::now() - start, 2s);
+        close(fd);
+        struct stat left {};
+        EXPECT_NE(lstat(link.c_str(), &left), 0) << "the link is left";
+        unlink(link.c_str());
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
+    }
+}
+
+// A second simulator on a live one's --link refuses, rather than taking it over; a client killed
+// with the line exclusive leaves it free, as a real adapter's last close does.
+TEST(SimProcess, KeepsItsLinkAndClearsADeadClientsFlag) {
+    const std::string link = testing::TempDir() + "tessaly-sim-link-" + std::to_string(getpid());
+    SimProcess sim({"--link", link});
+    EXPECT_THROW(SimProcess({"--link", link}), std::runtime_error);
+    EXPECT_EQ(std::filesystem::read_symlink(link), sim.ptyPath());
+    const int fd = open(sim.ptyPath().c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(ioctl(fd, TIOCEXCL), 0);
+    close(fd);  // as the kernel closes a dead client's handles, leaving the flag set
+    int exclusive = 1;
+    for (int k = 0; k < 100 && exclusive; ++k) {
+        usleep(10000);
+        const int again = open(sim.ptyPath().c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+        if (again >= 0) {  // root opens whatever the flag; others are refused while it is set
+            ioctl(again, TIOCGEXCL, &exclusive);
+            close(again);
+        }
+    }
+    EXPECT_EQ(exclusive, 0);
+}
+
+}  // namespace

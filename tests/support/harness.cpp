@@ -1,0 +1,287 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "support/harness.h"
+
+#include <fcntl.h>
+#include <grp.h>
+#include <poll.h>
+#include <pty.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+#include <thread>
+#include <utility>
+
+namespace {
+
+// Starts `args` with its stdout (and stderr, when given) on the write ends of pipes; the program
+// starts as from a shell, whatever signals this process blocks.
+pid_t Spawn(std::vector<std::string> args, int out, int err, bool asNobody) {
+    const pid_t pid = fork();
+    if (pid != 0)
+        return pid;
+    dup2(out, STDOUT_FILENO);
+    if (err >= 0)
+        dup2(err, STDERR_FILENO);
+    if (asNobody && (chdir("/") != 0 || !BecomeNobody()))
+        _exit(126);
+    std::vector<char*> argv;
+    for (auto& a : args)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    sigset_t none;
+    sigemptyset(&none);
+    sigprocmask(SIG_SETMASK, &none, nullptr);
+    execv(argv[0], argv.data());
+    _exit(127);
+}
+
+// As root, tessalyctl runs as nobody from a copy in a folder of /tmp: the build folder may sit in
+// one closed to others (a clone in /root is mode 0700). The sanitizers' suppression file goes
+// along, or the sanitized program would refuse to start.
+struct NobodysCopy {
+    std::string dir, program;
+    NobodysCopy() {
+        namespace fs = std::filesystem;
+        char folder[] = "/tmp/tessaly-nobody-XXXXXX";
+        if (!mkdtemp(folder) || chmod(folder, 0755) != 0)
+            throw std::runtime_error("no folder for nobody's tessalyctl");
+        dir = folder;
+        program = dir + "/tessalyctl";
+        fs::copy_file(TESSALYCTL_PATH, program);
+        std::string options = std::getenv("LSAN_OPTIONS") ? std::getenv("LSAN_OPTIONS") : "";
+        if (const auto at = options.find("suppressions="); at != std::string::npos) {
+            const auto begin = at + 13, end = options.find(':', begin);
+            fs::copy_file(options.substr(begin, end - begin), dir + "/lsan.supp");
+            chmod((dir + "/lsan.supp").c_str(), 0644);
+            setenv("LSAN_OPTIONS", options.replace(begin, end - begin, dir + "/lsan.supp").c_str(),
+                   1);
+        }
+    }
+    ~NobodysCopy() { std::filesystem::remove_all(dir); }
+};
+
+std::string Field(const std::string& line, const std::string& key) {
+    const auto at = line.find("\"" + key + "\":");
+    if (at == std::string::npos)
+        return {};
+    auto begin = at + key.size() + 3;
+    begin += line[begin] == '"';
+    return line.substr(begin, line.find_first_of("\",}", begin) - begin);
+}
+
+}  // namespace
+
+PtyPair::PtyPair() {
+    char name[128];
+    if (openpty(&master, &slave, name, nullptr, nullptr) != 0)
+        throw std::runtime_error("openpty failed");
+    path = name;
+}
+
+PtyPair::~PtyPair() {
+    close(master);
+    close(slave);
+}
+
+bool BecomeNobody() {
+    if (geteuid() != 0)
+        return true;
+    const passwd* nobody = getpwnam("nobody");
+    return nobody && setgroups(0, nullptr) == 0 && setgid(nobody->pw_gid) == 0 &&
+           setuid(nobody->pw_uid) == 0;
+}
+
+SimProcess::SimProcess(const std::vector<std::string>& options) {
+    char folder[] = "/tmp/tessaly-test-XXXXXX";
+    int out[2];
+    if (!mkdtemp(folder) || pipe2(out, O_CLOEXEC) != 0)
+        throw std::runtime_error("no folder or pipe for tessaly-sim");
+    dir_ = folder;
+    std::vector<std::string> args{TESSALY_SIM_PATH, "--log", dir_ + "/sim.log"};
+    args.insert(args.end(), options.begin(), options.end());
+    pid_ = Spawn(args, out[1], -1, false);
+    close(out[1]);
+    for (char c; read(out[0], &c, 1) == 1 && c != '\n';)
+        ptyPath_ += c;
+    close(out[0]);
+    if (ptyPath_.empty()) {
+        Stop();
+        std::filesystem::remove_all(dir_);
+        throw std::runtime_error("tessaly-sim did not start");
+    }
+}
+
+SimProcess::~SimProcess() {
+    Stop();
+    std::filesystem::remove_all(dir_);
+}
+
+int SimProcess::Stop(std::chrono::milliseconds bound, int signal) {
+    if (pid_ <= 0)
+        return -1;
+    kill(pid_, signal);
+    const auto deadline = Clock::now() + bound;
+    int status = 0;
+    pid_t got;
+    while ((got = waitpid(pid_, &status, WNOHANG)) == 0 && Clock::now() < deadline)
+        usleep(2000);
+    if (got == 0) {
+        std::fprintf(stderr, "tessaly-sim (pid %d) still running %lld ms after signal %d: killed\n",
+                     static_cast<int>(pid_), static_cast<long long>(bound.count()), signal);
+        kill(pid_, SIGKILL);
+        waitpid(pid_, &status, 0);
+    }
+    pid_ = -1;
+    return status;
+}
+
+std::vector<std::string> SimProcess::LogLines() const {
+    std::ifstream log(dir_ + "/sim.log");
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(log, line);)
+        lines.push_back(line);
+    return lines;
+}
+
+int SimProcess::Answered() const {
+    int count = 0;
+    for (const auto& line : LogLines())
+        count += line.find("\"reply\":null") == std::string::npos;
+    return count;
+}
+
+std::string LoggedRequest(const std::string& line) {
+    return Field(line, "request");
+}
+
+int LoggedBaud(const std::string& line) {
+    return std::atoi(Field(line, "baud").c_str());
+}
+
+std::vector<std::string> Probes(const SimProcess& sim) {
+    std::vector<std::string> probes;
+    for (const std::string& line : sim.LogLines())
+        probes.push_back(std::to_string(std::stoi(LoggedRequest(line).substr(0, 2), nullptr, 16)) +
+                         "@" + std::to_string(LoggedBaud(line)));
+    return probes;
+}
+
+bool AwaitRequests(const SimProcess& sim, size_t count) {
+    for (int i = 0; i < 200 && sim.LogLines().size() < count; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    return sim.LogLines().size() >= count;
+}
+
+ScopedComPort::ScopedComPort(int portNumber, const std::string& path)
+    : name_("TESSALY_COM" + std::to_string(portNumber)) {
+    if (const char* old = std::getenv(name_.c_str()))
+        previous_ = old;
+    setenv(name_.c_str(), path.c_str(), 1);
+}
+
+ScopedComPort::~ScopedComPort() {
+    previous_ ? setenv(name_.c_str(), previous_->c_str(), 1) : unsetenv(name_.c_str());
+}
+
+void IsolateComPorts() {
+    for (int n = 1; n <= 10; ++n)
+        setenv(("TESSALY_COM" + std::to_string(n)).c_str(),
+               ("/nonexistent/tessaly-com" + std::to_string(n)).c_str(), 1);
+}
+
+CtlProcess::CtlProcess(const std::vector<std::string>& args, bool asNobody) {
+    int out[2], err[2];
+    if (pipe2(out, O_CLOEXEC) != 0 || pipe2(err, O_CLOEXEC) != 0)
+        throw std::runtime_error("pipe failed");
+    std::vector<std::string> argv{TESSALYCTL_PATH};
+    if (asNobody && geteuid() == 0) {
+        static const NobodysCopy copy;
+        argv[0] = copy.program;
+    }
+    argv.insert(argv.end(), args.begin(), args.end());
+    pid_ = Spawn(argv, out[1], err[1], asNobody);
+    close(out[1]);
+    close(err[1]);
+    out_ = out[0];
+    err_ = err[0];
+}
+
+CtlProcess::~CtlProcess() {
+    if (pid_ > 0)
+        Finish();
+}
+
+void CtlProcess::Signal(int signal) {
+    if (pid_ > 0)
+        kill(pid_, signal);
+}
+
+void CtlProcess::CloseOutput() {
+    close(std::exchange(out_, -1));
+}
+
+void CtlProcess::CloseErrors() {
+    close(std::exchange(err_, -1));
+}
+
+CtlResult CtlProcess::Finish(int limitS) {
+    CtlResult result;
+    const auto deadline = Clock::now() + std::chrono::seconds(limitS);
+    pollfd fds[2] = {{out_, POLLIN, 0}, {err_, POLLIN, 0}};
+    std::string* texts[2] = {&result.out, &result.err};
+    for (int open = (out_ >= 0) + (err_ >= 0); open > 0;) {
+        if (Clock::now() > deadline)
+            kill(pid_, SIGKILL);
+        if (poll(fds, 2, 1000) < 0)
+            break;
+        for (int i = 0; i < 2; ++i) {
+            if (fds[i].fd < 0 || !fds[i].revents)
+                continue;
+            char buffer[4096];
+            const ssize_t n = read(fds[i].fd, buffer, sizeof buffer);
+            if (n > 0) {
+                texts[i]->append(buffer, static_cast<size_t>(n));
+            } else {
+                close(std::exchange(fds[i].fd, -1));
+                --open;
+            }
+        }
+    }
+    out_ = err_ = -1;
+    int status = 0;
+    waitpid(pid_, &status, 0);
+    pid_ = -1;
+    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    // Text output never starts with a brace; every JSON object is kept for the schema check.
+    for (const std::string& line : Lines(result.out))
+        if (!line.empty() && line.front() == '{')
+            PrintedJson().push_back(line);
+    return result;
+}
+
+CtlResult RunCtl(const std::vector<std::string>& args, bool asNobody, int limitS) {
+    return CtlProcess(args, asNobody).Finish(limitS);
+}
+
+std::vector<std::string>& PrintedJson() {
+    static std::vector<std::string> objects;
+    return objects;
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    return lines;
+}

@@ -1,0 +1,114 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The test harness, shared by the tests and the benchmarks: the simulated sensor as a process on a
+// pseudo-terminal, a bare pseudo-terminal to play a peer by hand, the real tessalyctl run as this
+// user or another, COM ports pointed at either, and timing.
+#pragma once
+
+#include <signal.h>
+#include <sys/types.h>
+
+#include <chrono>
+#include <optional>
+#include <string>
+#include <vector>
+
+using Clock = std::chrono::steady_clock;
+inline double MsSince(Clock::time_point start) {
+    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+// A bare pseudo-terminal pair: the test plays the device on the master side.
+struct PtyPair {
+    int master = -1, slave = -1;
+    std::string path;
+    PtyPair();
+    ~PtyPair();
+};
+
+// Drops root to the user nobody (no groups), so that what an ordinary user meets is tested, not
+// what root may do. True when not root, or when it worked.
+bool BecomeNobody();
+
+// tessaly-sim on its own pseudo-terminal, logging each request it sees as a JSON line.
+class SimProcess {
+public:
+    explicit SimProcess(const std::vector<std::string>& options);
+    ~SimProcess();
+    SimProcess(const SimProcess&) = delete;
+
+    const std::string& ptyPath() const { return ptyPath_; }
+    std::vector<std::string> LogLines() const;
+    int Answered() const;  // requests that got a reply
+    // Sends `signal` and waits up to `bound`; one still running then is killed and named on
+    // stderr. Returns waitpid's status, or -1 when it was not running.
+    int Stop(std::chrono::milliseconds bound = std::chrono::seconds(5), int signal = SIGTERM);
+
+private:
+    pid_t pid_ = -1;
+    std::string dir_;
+    std::string ptyPath_;
+};
+
+// The request hex of a log line ("0104000000013" ...), its rate, and "address@baud" of each
+// request.
+std::string LoggedRequest(const std::string& line);
+int LoggedBaud(const std::string& line);
+std::vector<std::string> Probes(const SimProcess& sim);
+// Waits (up to 10 s) until the simulator has seen `count` requests.
+bool AwaitRequests(const SimProcess& sim, size_t count);
+
+// Points TESSALY_COMn at a path for the life of the object, then restores what was there.
+class ScopedComPort {
+public:
+    ScopedComPort(int portNumber, const std::string& path);
+    ~ScopedComPort();
+
+private:
+    std::string name_;
+    std::optional<std::string> previous_;
+};
+
+// A simulator that COMn leads to, for the life of the object.
+struct SimOnCom : SimProcess {
+    ScopedComPort com;
+    explicit SimOnCom(const std::vector<std::string>& options, int portNumber = 1)
+        : SimProcess(options), com(portNumber, ptyPath()) {}
+};
+
+// Points every COM1..COM10 at a path that does not exist, so that no test reaches the machine's
+// own serial ports; tests then map the ports they use.
+void IsolateComPorts();
+
+struct CtlResult {
+    int status = -1;  // the exit status; -1 when it did not exit normally
+    std::string out;
+    std::string err;
+};
+
+// The real tessalyctl, inheriting the environment (TESSALY_COMn).
+class CtlProcess {
+public:
+    // `asNobody`: as root, run it as the user nobody, from a copy that user can reach wherever
+    // the build folder is (a clone in /root is mode 0700).
+    explicit CtlProcess(const std::vector<std::string>& args, bool asNobody = false);
+    ~CtlProcess();
+    CtlProcess(const CtlProcess&) = delete;
+
+    void Signal(int signal);
+    void CloseOutput();  // stops reading its stdout, as a reader that went away (`| head`) does
+    void CloseErrors();
+    // Reads its output until it ends (killing it after `limitS` seconds).
+    CtlResult Finish(int limitS = 30);
+
+private:
+    pid_t pid_ = -1;
+    int out_ = -1;
+    int err_ = -1;
+};
+
+CtlResult RunCtl(const std::vector<std::string>& args, bool asNobody = false, int limitS = 30);
+
+// Every JSON object the runs of this process printed, for the check against the schema.
+std::vector<std::string>& PrintedJson();
+
+std::vector<std::string> Lines(const std::string& text);
