@@ -1,14 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // What only the POSIX backend does, on bare pseudo-terminals: the tty's exclusive flag and the
-// lock of other programs, the permission reason, a port looked at without being touched, flow
+// lock of other programs, a port looked at without being touched, flow
 // control cleared, and how COMn names map to devices and which USB adapter a port is on.
 #include <fcntl.h>
-#include <grp.h>
 #include <gtest/gtest.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -49,33 +46,6 @@ TEST(PosixPort, ExclusiveFlagAndLocks) {
     EXPECT_EQ(OpenPortPath(pty.path, 9600).error, OpenError::Busy);
     EXPECT_FALSE(ExclusiveFlag(pty.slave)) << "a refused open left the tty exclusive";
     close(locker);
-}
-
-// A device the user may not open names the group that may; as root the attempt runs as nobody.
-TEST(PosixPort, NoPermissionNamesTheGroup) {
-    PtyPair pty;
-    const group* dialout = getgrnam("dialout");
-    const gid_t gid = dialout ? dialout->gr_gid : getgid();
-    ASSERT_EQ(chown(pty.path.c_str(), getuid(), gid), 0);
-    ASSERT_EQ(chmod(pty.path.c_str(), getuid() == 0 ? 0660 : 0060), 0);
-    int report[2];
-    ASSERT_EQ(pipe(report), 0);
-    if (fork() == 0) {
-        const PortOpening opening = BecomeNobody() ? OpenPortPath(pty.path, 9600) : PortOpening{};
-        const std::string text =
-            std::to_string(int(opening.error)) + " " + DescribeOpenError(opening);
-        (void)!write(report[1], text.data(), text.size());
-        _exit(0);
-    }
-    close(report[1]);
-    char buffer[256] = {};
-    (void)!read(report[0], buffer, sizeof buffer - 1);
-    close(report[0]);
-    wait(nullptr);
-    const std::string text = buffer;
-    EXPECT_EQ(text.substr(0, 2), std::to_string(int(OpenError::NoPermission)) + " ");
-    const std::string name = dialout ? "dialout" : getgrgid(gid)->gr_name;
-    EXPECT_NE(text.find("add yourself to the group " + name), std::string::npos) << text;
 }
 
 // Whatever the previous program left, our line runs without flow control; a port only looked at

@@ -140,9 +140,7 @@ TEST(SimProcess, StopSignalEndsItInEveryState) {
                 ASSERT_EQ(write(fd, request.data(), request.size()), REQUEST_LENGTH);
             usleep(100000);
         }
-        const auto start = Clock::now();
-        const int status = sim.Stop(2s, row.signal);
-        EXPECT_LT(Clock::now() - start, 2s);
+        const int status = sim.Stop(2s, row.signal);  // a kill after 2 s is no exit
         close(fd);
         struct stat left {};
         EXPECT_NE(lstat(link.c_str(), &left), 0) << "the link is left";

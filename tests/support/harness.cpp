@@ -23,6 +23,16 @@
 
 namespace {
 
+// Drops root to the user nobody (no groups), so that what an ordinary user meets is tested, not
+// what root may do. True when not root, or when it worked.
+bool BecomeNobody() {
+    if (geteuid() != 0)
+        return true;
+    const passwd* nobody = getpwnam("nobody");
+    return nobody && setgroups(0, nullptr) == 0 && setgid(nobody->pw_gid) == 0 &&
+           setuid(nobody->pw_uid) == 0;
+}
+
 // Starts `args` with its stdout (and stderr, when given) on the write ends of pipes; the program
 // starts as from a shell, whatever signals this process blocks.
 pid_t Spawn(std::vector<std::string> args, int out, int err, bool asNobody) {
@@ -93,14 +103,6 @@ PtyPair::~PtyPair() {
     close(slave);
 }
 
-bool BecomeNobody() {
-    if (geteuid() != 0)
-        return true;
-    const passwd* nobody = getpwnam("nobody");
-    return nobody && setgroups(0, nullptr) == 0 && setgid(nobody->pw_gid) == 0 &&
-           setuid(nobody->pw_uid) == 0;
-}
-
 SimProcess::SimProcess(const std::vector<std::string>& options) {
     char folder[] = "/tmp/tessaly-test-XXXXXX";
     int out[2];
@@ -164,15 +166,11 @@ std::string LoggedRequest(const std::string& line) {
     return Field(line, "request");
 }
 
-int LoggedBaud(const std::string& line) {
-    return std::atoi(Field(line, "baud").c_str());
-}
-
 std::vector<std::string> Probes(const SimProcess& sim) {
     std::vector<std::string> probes;
     for (const std::string& line : sim.LogLines())
         probes.push_back(std::to_string(std::stoi(LoggedRequest(line).substr(0, 2), nullptr, 16)) +
-                         "@" + std::to_string(LoggedBaud(line)));
+                         "@" + Field(line, "baud"));
     return probes;
 }
 

@@ -25,10 +25,6 @@ struct PtyPair {
     ~PtyPair();
 };
 
-// Drops root to the user nobody (no groups), so that what an ordinary user meets is tested, not
-// what root may do. True when not root, or when it worked.
-bool BecomeNobody();
-
 // tessaly-sim on its own pseudo-terminal, logging each request it sees as a JSON line.
 class SimProcess {
 public:
@@ -49,10 +45,8 @@ private:
     std::string ptyPath_;
 };
 
-// The request hex of a log line ("0104000000013" ...), its rate, and "address@baud" of each
-// request.
+// The request hex of a log line ("0104000000013" ...), and "address@baud" of each request.
 std::string LoggedRequest(const std::string& line);
-int LoggedBaud(const std::string& line);
 std::vector<std::string> Probes(const SimProcess& sim);
 // Waits (up to 10 s) until the simulator has seen `count` requests.
 bool AwaitRequests(const SimProcess& sim, size_t count);

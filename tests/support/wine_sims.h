@@ -39,8 +39,3 @@ inline WineSim FindSim(const std::string& role) {
         sim.logPath = entry.substr(bar + 1);
     return sim;
 }
-
-// Fails the test (from a void function) when the run did not provide the simulator.
-#define REQUIRE_SIM(sim, role)         \
-    const WineSim sim = FindSim(role); \
-    ASSERT_TRUE(sim) << "TESSALY_SIM_" << (role) << " is not set: run scripts/test-windows"
