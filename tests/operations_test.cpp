@@ -18,12 +18,6 @@
 
 namespace {
 
-LineSettings Com1(int baud = 9600) {
-    LineSettings line;
-    line.baud = baud;
-    return line;
-}
-
 // The request hex of each exchange the simulator saw, without its check.
 std::vector<std::string> Requests(const SimProcess& sim) {
     std::vector<std::string> requests;
@@ -37,7 +31,7 @@ TEST(Operations, EachOperationReachesTheSensor) {
     ScopedComPort com(1, sim.ptyPath());
     LinkState link;
     {
-        SensorLine sensor(link, Com1());
+        SensorLine sensor(link, LineSettings{});
         ASSERT_TRUE(sensor.open());
         EXPECT_EQ(link.portLabel, "COM1 (" + sim.ptyPath() + ")");
         EXPECT_EQ(sensor.ReadMeasurement(1).word, 0x8005) << "sign and magnitude: -0.5 A";
@@ -51,9 +45,9 @@ TEST(Operations, EachOperationReachesTheSensor) {
                                         "010600080000", "0106000a3c96", "010600064b00"}));
     EXPECT_FALSE(link.port) << "the line closes with the object";
     // The sensor now talks at 19200 only; then it moves to address 12.
-    EXPECT_TRUE(
-        WithLine(link, Com1(19200), [](SensorLine& s) { return s.SetAddress(1, 12); }).done());
-    EXPECT_EQ(WithLine(link, Com1(19200), [](SensorLine& s) { return s.ReadTurns(12); }).word, 10);
+    const LineSettings fast{.baud = 19200};
+    EXPECT_TRUE(WithLine(link, fast, [](SensorLine& s) { return s.SetAddress(1, 12); }).done());
+    EXPECT_EQ(WithLine(link, fast, [](SensorLine& s) { return s.ReadTurns(12); }).word, 10);
 }
 
 // Values at and just past the edges of their ranges: refused ones send nothing; the sensor is
@@ -61,7 +55,7 @@ TEST(Operations, EachOperationReachesTheSensor) {
 TEST(Operations, RangesAreCheckedAtTheirEdges) {
     SimOnCom sim({"--address", "1"});
     LinkState link;
-    SensorLine sensor(link, Com1());
+    SensorLine sensor(link, LineSettings{});
     for (int refused : {256, -1, INT_MIN})
         EXPECT_EQ(sensor.SetAddress(1, refused).outcome, Outcome::BadValue) << refused;
     for (int refused : {0, 11, INT_MIN})
@@ -86,11 +80,12 @@ TEST(Operations, PortFailureComesFirstWithItsReason) {
     ExchangeWatch watch;
     watch.Set([&](const ExchangeRecord&) { ++recorded; });
     LinkState link(&watch);
-    const Result result = WithLine(link, Com1(), [](SensorLine& s) { return s.SetTurns(1, 0); });
+    const Result result =
+        WithLine(link, LineSettings{}, [](SensorLine& s) { return s.SetTurns(1, 0); });
     EXPECT_EQ(result.outcome, Outcome::PortFailed);
     EXPECT_EQ(result.opening.error, OpenError::NoDevice);
     EXPECT_FALSE(link.port);
-    SensorLine absent(link, Com1());
+    SensorLine absent(link, LineSettings{});
     EXPECT_EQ(absent.Zero(1).outcome, Outcome::PortFailed);
     EXPECT_EQ(recorded, 0);
     const SearchResult search = Search(link, SearchPlan{}, nullptr, nullptr);
@@ -105,7 +100,7 @@ TEST(Operations, AReadingIgnoresALateReplyToTheLastOne) {
     PtyPair pty;
     ScopedComPort com(1, pty.path);
     LinkState link;
-    SensorLine sensor(link, Com1());
+    SensorLine sensor(link, LineSettings{});
     ASSERT_TRUE(sensor.open());
     uint8_t late[7] = {0x01, 0x04, 0x02, 0x03, 0xE7};  // 99.9 A
     const uint16_t check = Crc16(late, 5);
@@ -178,7 +173,7 @@ TEST(Operations, ObserverFollowsExchangesOfEveryThread) {
     ExchangeWatch watch;
     std::thread worker([&] {
         LinkState own(&watch);
-        SensorLine sensor(own, Com1());
+        SensorLine sensor(own, LineSettings{});
         for (int i = 0; i < 40; ++i)
             sensor.ReadMeasurement(1);
         done = true;
