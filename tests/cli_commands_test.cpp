@@ -7,7 +7,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <fstream>
 #include <nlohmann/json.hpp>
 #include <regex>
 
@@ -22,28 +21,25 @@ protected:
     void SetUp() override { IsolateComPorts(); }
 };
 
-// The sensor at 3 and 4800 baud carrying 12.3 A with 5 turns; -0.5 A is the word 0x8005.
+// The sensor at 3 and 4800 baud carrying 12.3 A with 5 turns; it acknowledges writes without
+// taking them, so every row meets it as it was.
 TEST_F(Cli, OutputInTextAndJson) {
+    SimOnCom sim({"--address", "3", "--baud", "4800", "--current", "12.3", "--turns", "5",
+                  "--ignore-writes"});
     const struct {
-        std::vector<std::string> sim, args;
+        std::vector<std::string> args;
         std::string text;
         json object;
     } rows[] = {
-        {{}, {"read"}, "12.3 A", {{"command", "read"}, {"current_a", 12.3}}},
-        {{"--current", "-0.5"}, {"read"}, "-0.5 A", {{"command", "read"}, {"current_a", -0.5}}},
-        {{}, {"read", "turns"}, "5 turns", {{"command", "read turns"}, {"turns", 5}}},
-        {{},
-         {"set", "address", "010"},
+        {{"read"}, "12.3 A", {{"command", "read"}, {"current_a", 12.3}}},
+        {{"read", "turns"}, "5 turns", {{"command", "read turns"}, {"turns", 5}}},
+        {{"set", "address", "010"},
          "address set to 10",  // not octal
          {{"command", "set address"}, {"value", 10}}},
-        {{}, {"calibrate"}, "calibrated", {{"command", "calibrate"}}},
+        {{"calibrate"}, "calibrated", {{"command", "calibrate"}}},
     };
     for (const auto& row : rows)
         for (bool asJson : {false, true}) {
-            std::vector<std::string> options{"--address", "3",    "--baud",  "4800",
-                                             "--current", "12.3", "--turns", "5"};
-            options.insert(options.end(), row.sim.begin(), row.sim.end());
-            SimOnCom sim(options);
             std::vector<std::string> args{"-a", "3", "-b", "4800", asJson ? "--json" : "-q"};
             args.insert(args.end(), row.args.begin(), row.args.end());
             const CtlResult r = RunCtl(args);
@@ -57,6 +53,8 @@ TEST_F(Cli, OutputInTextAndJson) {
         }
 }
 
+// A failed exchange is 1, a port that cannot be had is 3; --timeout-ms shortens the 4 s wait for
+// a reply. The simulator keeps its end open too; only tessalyctl locks the port.
 TEST_F(Cli, ExitStatusesAndPorts) {
     SimOnCom answering({}), silent({"--silent"}, 2), refusing({"--exception"}, 3);
     ScopedComPort com5(5, "/dev/null");
@@ -67,32 +65,30 @@ TEST_F(Cli, ExitStatusesAndPorts) {
         int status;
         std::string err;
     } rows[] = {
-        {{"-p", "COM2", "-a", "1", "read"},
+        {{"-p", "COM2", "-a", "1", "--timeout-ms", "100", "read"},
          1,
          "COM2 (" + silent.ptyPath() + "): address 1 at 9600 baud: no reply"},
-        {{"-p", "3", "-a", "1", "zero"}, 1, "short, 5 bytes"},
+        {{"-p", "3", "-a", "1", "--timeout-ms", "100", "zero"}, 1, "short, 5 bytes"},
         {{"-p", "COM1", "read"}, 3, "COM1 (" + answering.ptyPath() + "): busy"},
         {{"-p", "COM4", "read"}, 3, "COM4 (/nonexistent/tessaly-com4): no such device"},
         {{"-p", "COM5", "read"}, 3, "COM5 (/dev/null): not a serial device"},
-        {{"read", "current"}, 2, "Try 'tessalyctl read --help'."},
-        {{}, 2, "Try 'tessalyctl --help'."},
     };
+    const auto start = Clock::now();
     for (const auto& row : rows) {
         const CtlResult r = RunCtl(row.args);
         EXPECT_EQ(r.status, row.status) << row.err;
         EXPECT_NE(r.err.find(row.err), std::string::npos) << r.err;
     }
-    // The simulator keeps its end open too; only tessalyctl locks the port.
-    const auto ports = Lines(RunCtl({"--json", "ports"}).out);
+    EXPECT_LT(MsSince(start), 3000) << "--timeout-ms did not shorten the wait";
+    std::vector<json> ports;
+    for (const std::string& line : Lines(RunCtl({"--json", "ports"}).out))
+        ports.push_back(json::parse(line));
     ASSERT_EQ(ports.size(), 10u);
-    const char* states[] = {"busy", "free", "free", "absent", "not a serial device"};
-    for (int n = 0; n < 5; ++n) {
-        const json port = json::parse(ports[n]);
-        EXPECT_EQ(port["state"], states[n]) << ports[n];
-        if (n < 4) {  // everybody holds /dev/null
-            EXPECT_EQ(port["holders"].dump().find("tessalyctl") != std::string::npos, n == 0);
-        }
-    }
+    const char* states[] = {"busy", "free", "free", "absent", "not a serial device", "absent"};
+    for (int n = 0; n < 6; ++n)
+        EXPECT_EQ(ports[n]["state"], states[n]) << n;
+    EXPECT_NE(ports[0]["holders"].dump().find("tessalyctl"), std::string::npos);
+    EXPECT_EQ(ports[1]["holders"].dump().find("tessalyctl"), std::string::npos);
     EXPECT_EQ(Lines(RunCtl({"ports"}).out).at(3), "COM4  -               absent");
     holder.Signal(SIGINT);
     EXPECT_EQ(holder.Finish().status, 0);
@@ -120,19 +116,14 @@ TEST_F(Cli, PermissionDeniedNamesTheGroup) {
     EXPECT_EQ(port["group"], group);
 }
 
-// TESSALY_PORT, TESSALY_BAUD and TESSALY_ADDRESS stand in for -p, -b and -a; the command line
-// wins; a bad value names its variable. --timeout-ms shortens the 4 s wait for a reply. A device
-// path need not be UTF-8; the JSON written about it must be.
-TEST_F(Cli, EnvironmentTimeoutAndPaths) {
+// TESSALY_PORT, TESSALY_BAUD and TESSALY_ADDRESS stand in for -p, -b and -a; a bad value names
+// its variable. A device path need not be UTF-8; the JSON written about it must be.
+TEST_F(Cli, EnvironmentAndPaths) {
     SimOnCom sim({"--address", "3", "--baud", "4800", "--current", "1.5"}, 2);
     setenv("TESSALY_PORT", "COM2", 1);
     setenv("TESSALY_BAUD", "4800", 1);
     setenv("TESSALY_ADDRESS", "3", 1);
     EXPECT_EQ(RunCtl({"read"}).out, "1.5 A\n");
-    const auto start = Clock::now();
-    const CtlResult absent = RunCtl({"-a", "4", "--json", "--timeout-ms", "100", "read"});
-    EXPECT_LT(MsSince(start), 2000);
-    EXPECT_EQ(json::parse(absent.out)["cause"], "no reply");
     setenv("TESSALY_ADDRESS", "300", 1);
     const CtlResult bad = RunCtl({"read"});
     EXPECT_EQ(bad.status, 2);
@@ -140,7 +131,6 @@ TEST_F(Cli, EnvironmentTimeoutAndPaths) {
               std::string::npos);
     for (const char* name : {"TESSALY_PORT", "TESSALY_BAUD", "TESSALY_ADDRESS"})
         unsetenv(name);
-    EXPECT_EQ(sim.LogLines().size(), 2u) << "a bad variable reached the line";
     const std::string link = testing::TempDir() + "tessaly-port-\xff";
     ASSERT_EQ(symlink(sim.ptyPath().c_str(), link.c_str()), 0);
     const CtlResult r = RunCtl({"-p", link, "-a", "3", "-b", "4800", "--json", "read"});
@@ -155,14 +145,12 @@ TEST_F(Cli, BadValuesRefusedBeforeTheLine) {
         {{"-a", "3x", "read"}, "'3x' is not a whole number in 0-255"},
         {{"-b", "14400", "read"}, "'14400' is not one of 1200, 2400, 4800, 9600, 19200"},
         {{"-p", "COM11", "read"}, "'COM11' is not COM1-COM10"},
-        {{"set", "turns", "11"}, "11 out of range 1-10"},
         {{"set", "turns", "５"}, "is not a whole number in 1-10"},
-        {{"search", "--from", "9", "--to", "3"}, "search range 9-3 is empty"},
-        {{"search", "--rates", "9600,,4800"}, "'9600,,4800' has an empty item"},
         {{"search", "--rates", "4800,4800"}, "names 4800 twice"},
         {{"search", "--fast", "--probe-ms", "20"}, "excludes"},
         {{"monitor", "--format", "xml"}, "xml not in {text,csv,json}"},
-        {{"frobnicate"}, "unknown command 'frobnicate'"},
+        {{"read", "current"}, "Try 'tessalyctl read --help'."},
+        {{}, "Try 'tessalyctl --help'."},
     };
     for (const auto& [args, err] : rows) {
         const CtlResult r = RunCtl(args);
@@ -176,35 +164,29 @@ TEST_F(Cli, BadValuesRefusedBeforeTheLine) {
 // --trace: time, rate, direction, bytes; what came back as the request itself stands on its own
 // line before the reply; a reply line ends with its cause.
 TEST_F(Cli, TraceShowsEachFrameAndItsCause) {
+    SimOnCom sim({"--echo"});
     const std::string time = R"(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\.\d{3}Z  9600 )";
     const std::string request = "01 04 00 00 00 01 31 CA";
-    const std::pair<const char*, std::string> rows[] = {
-        {"--echo", "> " + request + "\n= " + request + "  echo\n< 01 04 02 00 00 B9 30  accepted"},
-        {"--bad-crc", "> " + request + "\n< 01 04 02 00 00 B9 CF  bad check"},
-    };
-    for (const auto& [fault, frames] : rows) {
-        SimOnCom sim({fault});
-        const CtlResult r = RunCtl({"-a", "1", "--trace", "read"});
-        std::string expected;
-        for (const std::string& frame : Lines(frames))
-            expected += time + frame + "\n";
-        EXPECT_TRUE(std::regex_search(r.err, std::regex(expected))) << r.err;
-    }
+    const CtlResult r = RunCtl({"-a", "1", "--trace", "read"});
+    EXPECT_TRUE(std::regex_search(
+        r.err, std::regex(time + "> " + request + "\n" + time + "= " + request + "  echo\n" + time +
+                          "< 01 04 02 00 00 B9 30  accepted\n")))
+        << r.err;
 }
 
-// --verify catches a write that the sensor acknowledged but did not take.
+// --verify catches a write that the sensor acknowledged but did not take. The read-backs that
+// find the write taken are provision's too, tested there.
 TEST_F(Cli, VerifyCatchesAWriteNotTaken) {
-    for (auto [setting, value] : {std::pair{"address", "9"}, {"baud", "2400"}, {"turns", "4"}})
-        for (bool ignored : {false, true}) {
-            SCOPED_TRACE(std::string(setting) + (ignored ? " ignored" : " taken"));
-            SimOnCom sim(ignored ? std::vector<std::string>{"--address", "3", "--ignore-writes"}
-                                 : std::vector<std::string>{"--address", "3"});
-            const CtlResult r = RunCtl({"-a", "3", "set", setting, value, "--verify"});
-            EXPECT_EQ(r.status, ignored ? 1 : 0) << r.err;
-            EXPECT_EQ(r.err.find("was acknowledged but did not take") != std::string::npos,
-                      ignored);
-            EXPECT_EQ(r.out.find("verified") != std::string::npos, !ignored) << r.out;
-        }
+    SimOnCom sim({"--address", "3", "--ignore-writes"});
+    for (auto [setting, value] : {std::pair{"address", "9"}, {"baud", "2400"}, {"turns", "4"}}) {
+        const CtlResult r =
+            RunCtl({"-a", "3", "--timeout-ms", "100", "set", setting, value, "--verify"});
+        EXPECT_EQ(r.status, 1) << setting;
+        EXPECT_NE(r.err.find("was acknowledged but did not take"), std::string::npos) << r.err;
+    }
+    SimOnCom taking({"--address", "3"}, 2);
+    const CtlResult r = RunCtl({"-p", "2", "-a", "3", "--json", "set", "turns", "4", "--verify"});
+    EXPECT_EQ(json::parse(r.out)["verified"], true) << r.err;
 }
 
 // One sensor at an unknown address and rate is found and reconfigured; an empty line and a line
@@ -223,29 +205,23 @@ TEST_F(Cli, ProvisionSetsOneSensorAndRefusesNoneOrTwo) {
         EXPECT_EQ(r.status, err.empty() ? 0 : 1) << r.err;
         EXPECT_EQ(Lines(r.out).size(), 1u) << r.out;
         EXPECT_NE(r.err.find(err), std::string::npos) << r.err;
-        for (const std::string& line : sim.LogLines())
-            EXPECT_TRUE(err.empty() || LoggedRequest(line).substr(2, 2) != "06") << "it wrote";
-        if (err.empty()) {
+        if (err.empty())
             EXPECT_EQ(RunCtl({"-b", "19200", "-a", "3", "read", "turns"}).out, "4 turns\n");
-        }
+        else
+            for (const std::string& line : sim.LogLines())
+                EXPECT_NE(LoggedRequest(line).substr(2, 2), "06") << "it wrote";
     }
 }
 
 // Once the tests have run, every JSON object they saw tessalyctl print is checked against the
-// schema that ships with the program, by an independent validator (python3-jsonschema).
+// schema that ships with the program, by an independent validator (python3-jsonschema), which
+// names each object that fails.
 class SchemaCheck : public ::testing::Environment {
     void TearDown() override {
-        const std::string file = testing::TempDir() + "tessalyctl-" + std::to_string(getpid());
-        std::ofstream out(file);
+        FILE* check = popen("python3 " VALIDATE_JSON " " TESSALYCTL_SCHEMA, "w");
         for (const std::string& object : PrintedJson())
-            out << object << '\n';
-        out.close();
-        FILE* check =
-            popen(("python3 " VALIDATE_JSON " " TESSALYCTL_SCHEMA " " + file).c_str(), "r");
-        std::string report(1 << 16, '\0');
-        report.resize(fread(report.data(), 1, report.size(), check));
-        EXPECT_EQ(pclose(check), 0) << PrintedJson().size() << " objects checked:\n" << report;
-        std::remove(file.c_str());
+            fprintf(check, "%s\n", object.c_str());
+        EXPECT_EQ(pclose(check), 0) << PrintedJson().size() << " objects checked";
     }
 };
 const auto* const kSchemaCheck = ::testing::AddGlobalTestEnvironment(new SchemaCheck);
