@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // tessalyctl's long runs against the simulated line: monitor in its three formats with its
 // summary, stopped every way, and a line that hangs up and comes back; search over a line with
-// several sensors, and one slower than the probe named nowhere.
+// several sensors, and one slower than the probe named nowhere. The COM ports are isolated by
+// the environment in cli_commands_test.cpp.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -14,11 +15,6 @@ namespace {
 
 const std::string kTime = R"(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\.\d{3}Z)";
 
-class CliRun : public ::testing::Test {
-protected:
-    void SetUp() override { IsolateComPorts(); }
-};
-
 bool PortIsFree() {
     PortHandle again = OpenComPort(1, 9600);
     const bool free = static_cast<bool>(again);
@@ -26,7 +22,7 @@ bool PortIsFree() {
     return free;
 }
 
-TEST_F(CliRun, MonitorFormatsAndSummary) {
+TEST(CliRun, MonitorFormatsAndSummary) {
     // Every second request goes unanswered: a reading, then a failure.
     SimOnCom sim({"--address", "3", "--current", "12.3", "--drop-every", "2"});
     const std::string jsonHead =
@@ -57,7 +53,7 @@ TEST_F(CliRun, MonitorFormatsAndSummary) {
 // However the program is stopped (Ctrl-C, any signal whose default ends a program, a reader of
 // either stream that went away), it ends the work at once with its summary and closes the port
 // first: the port is free, and not left exclusive, for the next program.
-TEST_F(CliRun, EveryStopEndsTheWorkAndFreesThePort) {
+TEST(CliRun, EveryStopEndsTheWorkAndFreesThePort) {
     SimOnCom sim({"--address", "3", "--current", "-1.5"});
     for (int signal : {SIGINT, SIGQUIT, SIGUSR1, SIGUSR2, SIGALRM}) {
         SCOPED_TRACE(strsignal(signal));
@@ -91,7 +87,7 @@ TEST_F(CliRun, EveryStopEndsTheWorkAndFreesThePort) {
 }
 
 // Good readings, then failures at the period while the line is down (said once), then good ones.
-TEST_F(CliRun, MonitorRecoversWhenTheLineComesBack) {
+TEST(CliRun, MonitorRecoversWhenTheLineComesBack) {
     const std::string link = testing::TempDir() + "/tessalyctl-monitor-link";
     auto sim =
         std::make_unique<SimProcess>(std::vector<std::string>{"--link", link, "--current", "2"});
@@ -115,7 +111,7 @@ TEST_F(CliRun, MonitorRecoversWhenTheLineComesBack) {
 }
 
 // Every sensor of the range at every rate of the sensor, 19200 too, once each: 16 x 5 probes.
-TEST_F(CliRun, SearchAllListsEverySensorOfTheLine) {
+TEST(CliRun, SearchAllListsEverySensorOfTheLine) {
     SimOnCom sim({"--address", "5", "--baud", "4800", "--sensor", "9@1200:1.5", "--sensor",
                   "12@9600:-3", "--sensor", "14@19200:2"});
     const CtlResult r =
@@ -132,7 +128,7 @@ TEST_F(CliRun, SearchAllListsEverySensorOfTheLine) {
 // A sensor slower than the probe answers during the next probe, from its own address: that is no
 // sensor at the next address, and the search says how to catch the slow one. stderr is not a
 // terminal, so no progress line.
-TEST_F(CliRun, SearchNamesNoLateSensor) {
+TEST(CliRun, SearchNamesNoLateSensor) {
     SimOnCom late({"--address", "3", "--baud", "4800", "--turnaround-ms", "75"});
     const CtlResult r =
         RunCtl({"search", "--fast", "--rates", "4800", "--from", "2", "--to", "5", "--all"});
