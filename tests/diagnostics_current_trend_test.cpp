@@ -100,27 +100,20 @@ private Q_SLOTS:
         QCOMPARE(trend.trend().samples().size(), 11u);
     }
 
-    void drawsReadingsAndMarksFailuresOnTheTimeAxis() {
-        CCurrentTrendDlg trend;
-        trend.show();
-        Feed(trend, {1.0, kFailed, 2.0, kFailed, 3.0});
-        // Each failure breaks the line, and is marked at the foot of the current axis.
-        QTRY_COMPARE(Drawn<QLineSeries>(trend),
-                     (QList<QList<QPointF>>{
-                         {{kStartMs, 1}}, {{kStartMs + 1000, 2}}, {{kStartMs + 2000, 3}}}));
-        auto* currentAxis = qobject_cast<QValueAxis*>(Chart(trend)->axes(Qt::Vertical).first());
-        QCOMPARE(Drawn<QScatterSeries>(trend),
-                 (QList<QList<QPointF>>{{{kStartMs + 500, currentAxis->min()},
-                                         {kStartMs + 1500, currentAxis->min()}}}));
-        QVERIFY(currentAxis->min() < 1.0 && currentAxis->max() > 3.0);
-        // Two seconds of ticks: the time axis spans its least, ten seconds, up to the last tick.
-        QCOMPARE(TimeAxisMs(trend), std::make_pair(kStartMs - 8000, kStartMs + 2000));
-    }
-
-    void clearAndSave() {
+    // Each failure breaks the line and is marked at the foot of the current axis; a second of
+    // ticks gets the time axis's least span, ten seconds, up to the last tick. Then save and
+    // clear.
+    void drawsSavesAndClears() {
         CCurrentTrendDlg trend;
         trend.show();
         Feed(trend, {1.5, kFailed, -2.0});
+        QTRY_COMPARE(Drawn<QLineSeries>(trend),
+                     (QList<QList<QPointF>>{{{kStartMs, 1.5}}, {{kStartMs + 1000, -2}}}));
+        auto* currentAxis = qobject_cast<QValueAxis*>(Chart(trend)->axes(Qt::Vertical).first());
+        QCOMPARE(Drawn<QScatterSeries>(trend),
+                 (QList<QList<QPointF>>{{{kStartMs + 500, currentAxis->min()}}}));
+        QVERIFY(currentAxis->min() < -2.0 && currentAxis->max() > 1.5);
+        QCOMPARE(TimeAxisMs(trend), std::make_pair(kStartMs - 9000, kStartMs + 1000));
         QTemporaryDir folder;
         QStringList lines =
             QString::fromUtf8(SaveThroughDialog(trend, folder.filePath(U("曲线.csv"))))

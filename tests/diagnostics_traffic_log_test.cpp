@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The traffic log: one exchange through an echoing adapter to the simulated sensor in every
-// column; the search worker's exchanges arriving without waiting for the window;
-// pause, clear, save; a save that fails part-way; the cap; nothing recorded while closed.
+// The traffic log: the search worker's exchanges arriving without waiting for the window, through
+// an echoing adapter to the simulated sensor, in every column; pause, clear, save; a save that
+// fails part-way; the cap; nothing recorded while closed.
 #include <sys/resource.h>
 
 #include <QRegularExpression>
@@ -39,31 +39,10 @@ class TrafficLogTest : public QObject {
 private Q_SLOTS:
     void initTestCase() { IsolateComPorts(); }
 
-    void anExchangeInEveryColumn() {
-        SimOnCom sim({"--address", "1", "--current", "12.3", "--echo", "--wire-timing"});
-        ExchangeWatch watch;
-        CTrafficLogDlg log(watch);
-        log.show();
-        LinkState link(&watch);
-        SensorLine line(link, LineSettings{});
-        QVERIFY(line.ReadMeasurement(1).done());
-        QTRY_COMPARE(log.model().rowCount(), 1);
-        QStringList cells;
-        for (int column = TrafficLogModel::Time; column < TrafficLogModel::ColumnCount; ++column)
-            cells << Cell(log, 0, column);
-        QVERIFY(QRegularExpression(U("^\\d\\d:\\d\\d:\\d\\d\\.\\d{3}$"))
-                    .match(cells.takeFirst())
-                    .hasMatch());
-        const QString request = U("01 04 00 00 00 01 31 CA");
-        QCOMPARE(cells,
-                 (QStringList{U("COM1 (%1)").arg(QString::fromStdString(sim.ptyPath())), U("9600"),
-                              U("1"), request, request, U("01 04 02 00 7B F9 13"), U("成功")}));
-    }
-
-    // The worker reports and goes on while the window's thread is busy; its exchanges arrive in
-    // the order they were made once the window's thread is free.
+    // The worker reports and goes on while the window's thread is busy; its exchanges, through an
+    // echoing adapter, arrive in the order they were made once the window's thread is free.
     void workerNeverWaitsForTheLog() {
-        SimOnCom sim({"--address", "1"});
+        SimOnCom sim({"--address", "1", "--current", "12.3", "--echo"});
         ExchangeWatch watch;
         CTrafficLogDlg log(watch);
         log.show();
@@ -76,9 +55,19 @@ private Q_SLOTS:
         });
         QVERIFY(worker.wait_for(std::chrono::seconds(10)) == std::future_status::ready);
         QTRY_COMPARE(log.model().rowCount(), kProbes);
-        for (int row = 0; row < kProbes; ++row)
+        for (int row = 1; row < kProbes; ++row)
             QVERIFY(Cell(log, row, TrafficLogModel::Request)
                         .startsWith(U("01 04 00 00 00 0%1").arg(row + 1)));
+        QStringList cells;  // the first in every column
+        for (int column = TrafficLogModel::Time; column < TrafficLogModel::ColumnCount; ++column)
+            cells << Cell(log, 0, column);
+        QVERIFY(QRegularExpression(U("^\\d\\d:\\d\\d:\\d\\d\\.\\d{3}$"))
+                    .match(cells.takeFirst())
+                    .hasMatch());
+        const QString request = U("01 04 00 00 00 01 31 CA");
+        QCOMPARE(cells,
+                 (QStringList{U("COM1 (%1)").arg(QString::fromStdString(sim.ptyPath())), U("9600"),
+                              U("1"), request, request, U("01 04 02 00 7B F9 13"), U("成功")}));
     }
 
     void pauseClearAndSave() {
@@ -88,9 +77,7 @@ private Q_SLOTS:
         ExchangeWithNobody(watch, 1);
         Button(log, "暂停")->click();
         QVERIFY(Button(log, "继续"));
-        ExchangeWithNobody(watch, 2);
-        QTest::qWait(200);
-        QCOMPARE(log.model().rowCount(), 1);
+        ExchangeWithNobody(watch, 2);  // not in the saved file below
         Button(log, "继续")->click();
         ExchangeWithNobody(watch, 3);
         QTRY_COMPARE(log.model().rowCount(), 2);
