@@ -158,9 +158,8 @@ TEST(Cli, ProvisionSetsOneSensorAndRefusesNoneOrTwo) {
         EXPECT_NE(r.err.find(err), std::string::npos) << r.err;
         if (err.empty())
             EXPECT_EQ(RunCtl({"-b", "19200", "-a", "3", "read", "turns"}).out, "4 turns\n");
-        else
-            for (const std::string& line : sim.LogLines())
-                EXPECT_NE(LoggedRequest(line).substr(2, 2), "06") << "it wrote";
+        else  // nothing but the search's probes: 10 addresses at 5 rates
+            EXPECT_EQ(sim.LogLines().size(), 50u);
     }
 }
 
