@@ -47,11 +47,10 @@ private Q_SLOTS:
         Click(w.dialog, IDC_READ_TURNS);
         QTRY_COMPARE(log->model().rowCount(), 4);
         QStringList rows;  // address, rate, the request's head, cause
-        for (int row = 0; row < 4; ++row) {
+        for (int row = 0; row < 4; ++row)
             for (int column : {TrafficLogModel::Address, TrafficLogModel::Baud,
                                TrafficLogModel::Request, TrafficLogModel::Cause})
                 rows << log->model().data(log->model().index(row, column)).toString().left(11);
-        }
         QCOMPARE(rows, (QStringList{U("0"), U("9600"), U("00 04 00 00"), U("无应答"),  //
                                     U("1"), U("9600"), U("01 04 00 00"), U("无应答"),  //
                                     U("2"), U("9600"), U("02 04 00 00"), U("成功"),    //
