@@ -70,7 +70,7 @@ TEST(Cli, CommandLines) {
         EXPECT_EQ(r.status, status) << r.err;
         EXPECT_EQ(r.out, out);
         EXPECT_NE(r.err.find(err), std::string::npos) << r.err;
-        EXPECT_LT(MsSince(start), 2000) << "--timeout-ms did not shorten the wait";
+        EXPECT_LT(MsSince(start), 3000) << "waited the whole 4 s for a reply";
         EXPECT_TRUE(status != 2 || sensor.LogLines().size() == seen) << "a refused value was sent";
     }
     // The simulators keep their ends open too; only tessalyctl locks a port.
