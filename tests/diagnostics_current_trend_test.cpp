@@ -71,10 +71,7 @@ private Q_SLOTS:
         CCurrentTrendDlg trend;
         Feed(trend, {99.0});
         trend.show();
-        QList<double> ticks;
-        for (int minute = 0; minute <= 12; ++minute)
-            ticks << minute;
-        Feed(trend, ticks, minutes(1));
+        Feed(trend, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}, minutes(1));
         QTRY_COMPARE(StatsText(trend),
                      U("读数 11 次，失败 0 次，最小 2.0 A，平均 7.00 A，最大 12.0 A"));
         QCOMPARE(TimeAxisMs(trend), std::make_pair(kStartMs + 120'000, kStartMs + 720'000));
