@@ -15,13 +15,6 @@ namespace {
 
 const std::string kTime = R"(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\.\d{3}Z)";
 
-bool PortIsFree() {
-    PortHandle again = OpenComPort(1, 9600);
-    const bool free = static_cast<bool>(again);
-    ClosePort(again);
-    return free;
-}
-
 TEST(CliRun, MonitorFormatsAndSummary) {
     // Every second request goes unanswered: a reading, then a failure.
     SimOnCom sim({"--address", "3", "--current", "12.3", "--drop-every", "2"});
@@ -63,13 +56,13 @@ TEST(CliRun, EveryStopEndsTheWorkAndFreesThePort) {
         const CtlResult r = monitor.Finish();
         EXPECT_EQ(r.status, 0);
         EXPECT_TRUE(r.err.ends_with(" 0 failed; min -1.5 A, mean -1.50 A, max -1.5 A\n")) << r.err;
-        EXPECT_TRUE(PortIsFree());
+        EXPECT_EQ(ProbePortPath(sim.ptyPath()).error, OpenError::None);
     }
     CtlProcess silent({"-a", "7", "read"});  // nobody answers address 7: 4 s of waiting
     ASSERT_TRUE(AwaitRequests(sim, sim.LogLines().size() + 1));
     silent.Signal(SIGTERM);
     EXPECT_EQ(silent.Finish().status, -1) << "ended by the signal, after closing";
-    EXPECT_TRUE(PortIsFree());
+    EXPECT_EQ(ProbePortPath(sim.ptyPath()).error, OpenError::None);
     // Not at the next find (there may be none), nor never (failed writes of the trace).
     const std::pair<std::vector<std::string>, bool> readers[] = {
         {{"search", "--all", "--rates", "9600", "--probe-ms", "100", "--from", "3"}, false},
@@ -82,7 +75,7 @@ TEST(CliRun, EveryStopEndsTheWorkAndFreesThePort) {
         const size_t seen = sim.LogLines().size();
         EXPECT_EQ(ctl.Finish(10).status, 0);
         EXPECT_LE(sim.LogLines().size(), seen + 2) << "more than the exchange under way";
-        EXPECT_TRUE(PortIsFree());
+        EXPECT_EQ(ProbePortPath(sim.ptyPath()).error, OpenError::None);
     }
 }
 
