@@ -1,19 +1,22 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The diagnostics through the main window: the context menu opens the tool windows and they close
-// with it; the log lists the search's probes and the commands; the trend follows an acquisition
-// that loses its sensor and gets it back.
+// The diagnostics through the main window: the context menu opens the tool windows; the log lists
+// the search's probes and the commands; the trend follows an acquisition that loses its sensor and
+// gets it back, and closes with the window.
 #include <QDir>
 #include <QTemporaryDir>
 
 #include "current_trend_dlg.h"
-#include "link_state.h"
 #include "support/window_support.h"
 #include "traffic_log_dlg.h"
 
 namespace {
 
-QString Cell(const CTrafficLogDlg& log, int row, int column) {
-    return log.model().data(log.model().index(row, column)).toString();
+// Right-clicks the window and chooses the menu's entry `index`.
+template <class Tool>
+Tool* OpenFromTheMenu(CSensorDlg& dialog, int index) {
+    dialog.show();
+    WithContextMenu(dialog, [index](QMenu& menu) { menu.actions().at(index)->trigger(); });
+    return dialog.findChild<Tool*>();
 }
 
 qsizetype OpenDescriptors() {
@@ -28,32 +31,13 @@ class DiagnosticsWindowTest : public QObject {
 private Q_SLOTS:
     void initTestCase() { IsolateComPorts(); }
 
-    void toolWindowsOpenFromTheMenuAndCloseWithTheWindow() {
-        CSensorDlg dialog;
-        dialog.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-        for (const char* entry : {"通讯记录(&T)...", "电流曲线(&G)..."})
-            WithContextMenu(dialog, [entry](QMenu& menu) {
-                for (QAction* action : menu.actions())
-                    if (action->text() == U(entry))
-                        action->trigger();
-            });
-        auto* log = dialog.findChild<CTrafficLogDlg*>();
-        auto* trend = dialog.findChild<CCurrentTrendDlg*>();
-        QVERIFY(log && log->isVisible());
-        QVERIFY(trend && trend->isVisible());
-        dialog.reject();
-        QVERIFY(!log->isVisible());
-        QVERIFY(!trend->isVisible());
-    }
-
     // A search at 9600 over addresses 0..5 finds the sensor at 2: three probes, in order; then
     // reading the turns is one more row.
     void logListsTheProbesAndTheCommands() {
         WindowOnSim w({}, "2");
         RecordedMessages messages;
-        w.dialog.OnTrafficLog();
-        auto* log = w.dialog.findChild<CTrafficLogDlg*>();
+        auto* log = OpenFromTheMenu<CTrafficLogDlg>(w.dialog, 0);  // 通讯记录(&T)...
+        QVERIFY(log && log->isVisible());
         for (int id : {IDC_SCAN_1200, IDC_SCAN_2400, IDC_SCAN_4800})
             Item<QAbstractButton>(w.dialog, id)->setChecked(false);
         SetText(w.dialog, IDC_SCAN_TO, "5");
@@ -62,16 +46,15 @@ private Q_SLOTS:
                                  5000);
         Click(w.dialog, IDC_READ_TURNS);
         QTRY_COMPARE(log->model().rowCount(), 4);
-        const char* rows[][3] = {{"0", "00 04 00 00", "无应答"},
-                                 {"1", "01 04 00 00", "无应答"},
-                                 {"2", "02 04 00 00", "成功"},
-                                 {"2", "02 04 00 02", "成功"}};
-        for (int row = 0; row < 4; ++row) {
-            QCOMPARE(Cell(*log, row, TrafficLogModel::Address), U(rows[row][0]));
-            QCOMPARE(Cell(*log, row, TrafficLogModel::Baud), U("9600"));
-            QVERIFY(Cell(*log, row, TrafficLogModel::Request).startsWith(U(rows[row][1])));
-            QCOMPARE(Cell(*log, row, TrafficLogModel::Cause), U(rows[row][2]));
-        }
+        QStringList rows;  // address, rate, the request's head, cause
+        for (int row = 0; row < 4; ++row)
+            for (int column : {TrafficLogModel::Address, TrafficLogModel::Baud,
+                               TrafficLogModel::Request, TrafficLogModel::Cause})
+                rows << log->model().data(log->model().index(row, column)).toString().left(11);
+        QCOMPARE(rows, (QStringList{U("0"), U("9600"), U("00 04 00 00"), U("无应答"),  //
+                                    U("1"), U("9600"), U("01 04 00 00"), U("无应答"),  //
+                                    U("2"), U("9600"), U("02 04 00 00"), U("成功"),    //
+                                    U("2"), U("9600"), U("02 04 00 02"), U("成功")}));
     }
 
     // The sensor goes away during acquisition and comes back on the same link: failures and
@@ -86,8 +69,8 @@ private Q_SLOTS:
         ScopedComPort com(1, link);
         RecordedMessages messages;
         CSensorDlg dialog;
-        dialog.OnCurrentTrend();
-        auto* trend = dialog.findChild<CCurrentTrendDlg*>();
+        auto* trend = OpenFromTheMenu<CCurrentTrendDlg>(dialog, 1);  // 电流曲线(&G)...
+        QVERIFY(trend && trend->isVisible());
         SetText(dialog, IDC_PERIOD, "20");
         const qsizetype descriptors = OpenDescriptors();
         Click(dialog, IDC_ACQUIRE);
@@ -104,15 +87,12 @@ private Q_SLOTS:
         Click(dialog, IDC_ACQUIRE);
         QCOMPARE(OpenDescriptors(), descriptors);
         QVERIFY(messages.texts.isEmpty());
-        const auto stats = [trend] {
-            for (auto* label : trend->findChildren<QLabel*>())
-                if (label->text().startsWith(U("读数")))
-                    return label->text();
-            return QString();
-        };
-        QTRY_COMPARE(stats(), U("读数 %1 次，失败 %2 次，最小 12.3 A，平均 12.30 A，最大 12.3 A")
-                                  .arg(Count(dialog, IDC_OK_COUNT))
-                                  .arg(Count(dialog, IDC_FAIL_COUNT)));
+        const TrendStats stats = trend->trend().Stats();
+        QCOMPARE(
+            std::tuple(stats.readings, stats.failures, stats.min, stats.max),
+            std::tuple(Count(dialog, IDC_OK_COUNT), Count(dialog, IDC_FAIL_COUNT), 12.3, 12.3));
+        dialog.reject();
+        QVERIFY(!trend->isVisible());
     }
 };
 
