@@ -126,46 +126,27 @@ TEST_F(PortNames, DevicesTakeTheNumbersVariablesLeave) {
     EXPECT_EQ(PortFriendlyName(9, sources_), "") << "nothing behind COM9";
 }
 
-// sysfs as Linux lays it out for two USB adapters (an FTDI FT232R, 0403:6001, and a CH340,
-// 1a86:7523, whose descriptors name neither maker nor serial) and a UART on the platform bus.
+// sysfs as Linux lays it out for a USB adapter (an FTDI FT232R, 0403:6001) and a UART on the
+// platform bus, whose search for a USB device stops at devices/.
 TEST_F(PortNames, UsbAdapterFromSysfs) {
-    const std::filesystem::path sysfs = root_ / "sysfs";
-    const struct {
-        const char* tty;
-        const char* device;                              // below devices/
-        std::map<std::string, std::string> descriptors;  // the USB device's files, two levels up
-        const char* path;
-        std::optional<UsbAdapter> usb;
-    } rows[] = {
-        {"ttyUSB0",
-         "pci0000:00/0000:00:14.0/usb1/1-1/1-1:1.0/ttyUSB0",
-         {{"idVendor", "0403"},
-          {"idProduct", "6001"},
-          {"manufacturer", "FTDI"},
-          {"product", "FT232R USB UART"},
-          {"serial", "A50285BI"}},
-         "/dev/ttyUSB0",
-         UsbAdapter{"0403", "6001", "FTDI", "FT232R USB UART", "A50285BI"}},
-        {"ttyUSB1",
-         "pci0000:00/0000:00:14.0/usb1/1-2/1-2:1.0/ttyUSB1",
-         {{"idVendor", "1a86"}, {"idProduct", "7523"}, {"product", "USB Serial"}},
-         "/dev/ttyUSB1",
-         UsbAdapter{"1a86", "7523", "", "USB Serial", ""}},
-        {"ttyS0", "platform/serial8250", {}, "/dev/ttyS0", std::nullopt},  // stops at devices/
-        {"pts3", "virtual/none", {}, "/dev/pts/3", std::nullopt},          // no tty class entry
-    };
-    for (const auto& row : rows) {
-        const std::filesystem::path device = sysfs / "devices" / row.device;
-        std::filesystem::create_directories(device);
-        for (const auto& [file, value] : row.descriptors)
-            std::ofstream(device.parent_path().parent_path() / file) << value << "\n";
-        if (row.path[5] != 'p') {
-            std::filesystem::create_directories(sysfs / "class" / "tty" / row.tty);
-            std::filesystem::create_symlink(device, sysfs / "class" / "tty" / row.tty / "device");
-        }
+    namespace fs = std::filesystem;
+    const fs::path sysfs = root_ / "sysfs";
+    const fs::path usb = sysfs / "devices/pci0000:00/0000:00:14.0/usb1/1-1";
+    const fs::path uart = sysfs / "devices/platform/serial8250";
+    for (auto [tty, device] : {std::pair{"ttyUSB0", usb / "1-1:1.0/ttyUSB0"}, {"ttyS0", uart}}) {
+        fs::create_directories(device);
+        fs::create_directories(sysfs / "class/tty" / tty);
+        fs::create_symlink(device, sysfs / "class/tty" / tty / "device");
     }
-    for (const auto& row : rows)
-        EXPECT_EQ(UsbAdapterOf(row.path, sysfs.string()), row.usb) << row.path;
+    for (auto [file, value] : {std::pair{"idVendor", "0403"},
+                               {"idProduct", "6001"},
+                               {"manufacturer", "FTDI"},
+                               {"product", "FT232R USB UART"},
+                               {"serial", "A50285BI"}})
+        std::ofstream(usb / file) << value << "\n";
+    EXPECT_EQ(UsbAdapterOf("/dev/ttyUSB0", sysfs.string()),
+              (UsbAdapter{"0403", "6001", "FTDI", "FT232R USB UART", "A50285BI"}));
+    EXPECT_EQ(UsbAdapterOf("/dev/ttyS0", sysfs.string()), std::nullopt);
 }
 
 }  // namespace
