@@ -41,17 +41,9 @@ Heard Send(SensorBus& bus, int address, int function, int reg, int value, int ba
                                     : events[0].reply.value_or(std::vector<uint8_t>{})};
 }
 
-SensorConfig Sensor(int address, int baud, double current = 0) {
-    SensorConfig sensor;
-    sensor.address = address;
-    sensor.baud = baud;
-    sensor.current = current;
-    return sensor;
-}
-
 // Replies worked out by hand: 12.3 A is 0x007B, -0.5 A is 0x8005 (sign and magnitude).
 TEST(SimEngine, AnswersItsAddressAtItsRateAndChangesAfterTheReply) {
-    SensorBus bus({Sensor(3, 4800, -0.5)});
+    SensorBus bus({{.address = 3, .baud = 4800, .current = -0.5}});
     EXPECT_EQ(Send(bus, 4, 0x04, 0, 1, 4800).hex(), "");
     EXPECT_EQ(Send(bus, 3, 0x04, 0, 1, 9600).hex(), "");
     EXPECT_EQ(Send(bus, 3, 0x04, 0, 1, 4800).hex().substr(0, 10), "0304028005");
@@ -67,7 +59,7 @@ TEST(SimEngine, AnswersItsAddressAtItsRateAndChangesAfterTheReply) {
     EXPECT_EQ(Send(bus, 12, 0x06, 10, 0x1234, 19200).reply.at(1), 0x86) << "an exception";
     // Noise before a frame is skipped, not the frame with it.
     const uint8_t noise[] = {0xFF, 0x00, 0x13};
-    SensorBus fresh({Sensor(1, 9600)});
+    SensorBus fresh({SensorConfig{}});
     EXPECT_TRUE(fresh.Receive(noise, 3, 9600, 0).empty());
     const auto request = BuildRequest(1, 0x04, 0, 1);
     EXPECT_EQ(fresh.Receive(request.data(), request.size(), 9600, 0.001).size(), 1u);
@@ -78,18 +70,12 @@ TEST(SimEngine, AnswersItsAddressAtItsRateAndChangesAfterTheReply) {
 // trailing byte, writes acknowledged that change nothing. Several sensors on one bus are the
 // search's and provision's tests.
 TEST(SimEngine, Faults) {
-    SensorConfig config = Sensor(255, 9600);
-    config.otherAddress = true;
-    SensorBus other({config});
+    SensorBus other({{.address = 255, .otherAddress = true}});
     EXPECT_EQ(Send(other, 255, 0x06, 2, 7, 9600).hex(), "0006020007c48a");
     EXPECT_EQ(other.sensor(0).turnsWord(), 7);
-    config = Sensor(1, 9600, 4.5);
-    config.extraByte = true;
-    SensorBus extra({config});
+    SensorBus extra({SensorConfig{.extraByte = true}});
     EXPECT_EQ(Send(extra, 1, 0x04, 0, 1, 9600).cause(), ExchangeCause::TooLong);
-    config.extraByte = false;
-    config.ignoreWrites = true;
-    SensorBus ignoring({config});
+    SensorBus ignoring({{.current = 4.5, .ignoreWrites = true}});
     for (auto [reg, value] : {std::pair{2, 5}, {4, 12}, {6, 19200}, {8, 0}, {10, 0x1234}})
         EXPECT_EQ(Send(ignoring, 1, 0x06, reg, value, 9600).reply.at(4), value & 0xFF) << reg;
     EXPECT_EQ(Send(ignoring, 1, 0x04, 0, 1, 9600).hex().substr(6, 4), "002d") << "not zeroed";
