@@ -131,7 +131,7 @@ private Q_SLOTS:
             {IDC_SEARCH, Qt::Key_Down, IDC_ADDRESS},   // wraps to the address box
             {IDC_SCAN_1200, Qt::Key_Right, IDC_SCAN_2400},
             {IDC_ACQUIRE, Qt::Key_Down, IDC_ACQUIRE},  // alone in its group
-            {IDC_SET_TURNS, Qt::Key_Up, IDC_CURRENT},  // wraps over the current box
+            {IDC_SET_TURNS, Qt::Key_Up, IDC_CURRENT}   // wraps over the current box
         };
         for (const auto& row : rows) {
             RecordedMessages messages;
