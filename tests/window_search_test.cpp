@@ -37,16 +37,6 @@ class SearchTest : public QObject {
 private Q_SLOTS:
     void initTestCase() { IsolateComPorts(); }
 
-    // A bound with no number is no address (atoi would read 0): the range is refused.
-    void badRangeStartsNothing() {
-        RecordedMessages messages;
-        CSensorDlg dialog;
-        Search(dialog, "abc", "5", {IDC_SCAN_1200});
-        QVERIFY(!dialog.SearchWorkerRunning());
-        QCOMPARE(TextOf(dialog, IDC_SEARCH), U("搜索"));
-        QCOMPARE(messages.texts, QStringList{U("请输入正确的地址范围0~255!!!")});
-    }
-
     // One address at one rate is one probe; the progress shows each probe.
     void oneAddressOneRateIsOneProbe() {
         WindowOnSim w({"--silent"});
