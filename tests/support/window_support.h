@@ -14,7 +14,6 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QStringList>
 #include <QTest>
 #include <QTimer>
 #include <functional>
@@ -60,15 +59,9 @@ inline QString U(const char* utf8) {
 
 // What a control shows: a caption, a box's text, a list's selected item.
 inline QString TextOf(const QWidget* widget) {
-    if (auto* label = qobject_cast<const QLabel*>(widget))
-        return label->text();
-    if (auto* button = qobject_cast<const QAbstractButton*>(widget))
-        return button->text();
-    if (auto* edit = qobject_cast<const QLineEdit*>(widget))
-        return edit->text();
     if (auto* list = qobject_cast<const QComboBox*>(widget))
         return list->currentText();
-    return {};
+    return widget->property("text").toString();
 }
 inline QString TextOf(const CSensorDlg& dialog, int id) {
     return TextOf(dialog.GetDlgItem(id));
