@@ -14,8 +14,7 @@ tessaly_qt_test(test_search window_search_test.cpp thread)
 tessaly_qt_test(test_diagnostics_log diagnostics_traffic_log_test.cpp thread)
 tessaly_qt_test(test_diagnostics_trend diagnostics_current_trend_test.cpp)
 tessaly_qt_test(test_diagnostics_window diagnostics_window_test.cpp)
-# The windows in English: texts fit, every control has an accessible name. res/tessaly_en.ts holds
-# every marked text, each translated: brought up to date in a copy, it must not change.
+# res/tessaly_en.ts translates every marked text: brought up to date in a copy, it must not change.
 tessaly_qt_test(test_language window_language_test.cpp)
 add_test(NAME translations_complete
          COMMAND sh -c "cp \"$0/res/tessaly_en.ts\" \"$1\" && \"$0/scripts/update-translations\" \"$1\" && cmp \"$0/res/tessaly_en.ts\" \"$1\" && ! grep -n unfinished \"$1\""

@@ -37,7 +37,6 @@ private Q_SLOTS:
         row("", IDC_SET_ADDRESS, IDC_NEW_ADDRESS, "256", "地址范围为0~255,请正确输入!!!", "");
         row("", IDC_SET_TURNS, IDC_TURNS, "abc", "原边线圈匝数范围为1~10", "");
         // A device address the window cannot send is refused where the exchange would be.
-        row("", IDC_ZERO, IDC_ADDRESS, "300", "地址范围为0~255,请正确输入!!!", "");
         row("", IDC_READ_TURNS, IDC_ADDRESS, "abc", "地址范围为0~255,请正确输入!!!", "");
     }
     void commandTexts() {
@@ -49,7 +48,6 @@ private Q_SLOTS:
         WindowOnSim w(fault.isEmpty() ? std::vector<std::string>{}
                                       : std::vector<std::string>{fault.toStdString()});
         Item<QComboBox>(w.dialog, IDC_NEW_BAUD)->setCurrentIndex(3);  // 9600: the sensor stays
-        SetText(w.dialog, IDC_TURNS, "5");
         if (box)
             SetText(w.dialog, box, typed);
         RecordedMessages messages;

@@ -138,8 +138,7 @@ private Q_SLOTS:
         for (QAccessibleInterface* item : found) {
             const QString name = item->text(QAccessible::Name);
             const auto* widget = qobject_cast<QWidget*>(item->object());
-            // A widget with a focus proxy (a view's viewport) hands the focus on: the proxy is
-            // named.
+            // A widget with a focus proxy (a view's viewport) hands the focus to the named proxy.
             bool fault =
                 item->state().focusable && !(widget && widget->focusProxy()) && name.isEmpty();
             if (item->role() == QAccessible::Table || (widget && widget->inherits("QChartView"))) {

@@ -66,7 +66,7 @@ private Q_SLOTS:
         Search(w.dialog, "2", "3", {IDC_SCAN_1200, IDC_SCAN_4800, IDC_SCAN_9600});
         QCOMPARE(PortControls(w.dialog), U("0000001"));
         QTRY_VERIFY(!messages.texts.isEmpty());
-        QCOMPARE(atTheFind, U("0000000"));
+        QCOMPARE(atTheFind, U("0000001"));
         QCOMPARE(messages.texts, QStringList{U("通讯参数为 波特率：4800 地址：3")});
         QCOMPARE(TextOf(w.dialog, IDC_SEARCH_RESULT), U("波特率：4800 地址：3"));
         QCOMPARE(TextOf(w.dialog, IDC_BAUD), U("4800"));

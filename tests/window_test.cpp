@@ -28,7 +28,6 @@ private Q_SLOTS:
         QCOMPARE(window->minimumSize(), window->maximumSize());
         QVERIFY(!(window->flags() & Qt::WindowMinMaxButtonsHint));
         QCOMPARE(window->title(), U("KORVAN霍尔直流电流传感器(发行版)"));
-        QCOMPARE(dialog.controls().size(), size_t(46));
         QList<QWidget*> placed;
         for (QWidget* widget : dialog.controls()) {
             QVERIFY(dialog.rect().contains(widget->geometry()));
@@ -49,7 +48,6 @@ private Q_SLOTS:
                                                {IDC_CALIBRATE, {297, 192, 75, 21}}};
         for (const auto& [id, pixels] : known)
             QCOMPARE(dialog.GetDlgItem(id)->geometry(), pixels);
-        QCOMPARE(dialog.controls()[6]->geometry(), QRect(11, 3, 559, 44));  // the first group
     }
 
     // The defaults the operators know, calibrate disabled until an acquisition has run, COMn's
