@@ -1,23 +1,21 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Qt tests of the window and its tool windows, under the offscreen platform.
-function(tessaly_qt_test name)
-  cmake_parse_arguments(T "" "" "LABELS;SOURCES" ${ARGN})
-  add_executable(${name} ${T_SOURCES})
+function(tessaly_qt_test name source)
+  add_executable(${name} ${source})
   target_link_libraries(${name} PRIVATE tessaly_ui tessaly_test_support Qt6::Test)
   add_test(NAME ${name} COMMAND ${name})
-  set_tests_properties(${name} PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" LABELS "${T_LABELS}")
+  set_tests_properties(${name} PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" LABELS "${ARGN}")
 endfunction()
 
-tessaly_qt_test(test_window SOURCES window_test.cpp)
-tessaly_qt_test(test_acquire SOURCES window_acquire_test.cpp)
-tessaly_qt_test(test_commands SOURCES window_commands_test.cpp)
-tessaly_qt_test(test_search SOURCES window_search_test.cpp LABELS thread)
-tessaly_qt_test(test_diagnostics_log SOURCES diagnostics_traffic_log_test.cpp LABELS thread)
-tessaly_qt_test(test_diagnostics_trend SOURCES diagnostics_current_trend_test.cpp)
-tessaly_qt_test(test_diagnostics_window SOURCES diagnostics_window_test.cpp)
-# The windows in English: texts fit, every control has an accessible name. res/tessaly_en.ts holds
-# every marked text, each translated: brought up to date in a copy, it must not change.
-tessaly_qt_test(test_language SOURCES window_language_test.cpp)
+tessaly_qt_test(test_window window_test.cpp)
+tessaly_qt_test(test_acquire window_acquire_test.cpp)
+tessaly_qt_test(test_commands window_commands_test.cpp)
+tessaly_qt_test(test_search window_search_test.cpp thread)
+tessaly_qt_test(test_diagnostics_log diagnostics_traffic_log_test.cpp thread)
+tessaly_qt_test(test_diagnostics_trend diagnostics_current_trend_test.cpp)
+tessaly_qt_test(test_diagnostics_window diagnostics_window_test.cpp)
+# res/tessaly_en.ts translates every marked text: brought up to date in a copy, it must not change.
+tessaly_qt_test(test_language window_language_test.cpp)
 add_test(NAME translations_complete
          COMMAND sh -c "cp \"$0/res/tessaly_en.ts\" \"$1\" && \"$0/scripts/update-translations\" \"$1\" && cmp \"$0/res/tessaly_en.ts\" \"$1\" && ! grep -n unfinished \"$1\""
                  ${PROJECT_SOURCE_DIR} ${CMAKE_CURRENT_BINARY_DIR}/tessaly_en.ts)

@@ -59,12 +59,6 @@ void Walk(QAccessibleInterface* parent, QList<QAccessibleInterface*>& found) {
         }
 }
 
-void InLanguages() {
-    QTest::addColumn<bool>("english");
-    QTest::newRow("zh") << false;
-    QTest::newRow("en") << true;
-}
-
 }  // namespace
 
 class LanguageTest : public QObject {
@@ -84,48 +78,51 @@ private Q_SLOTS:
         QCOMPARE(chosen.join(u' '), U("zh zh en zh"));
     }
 
-    // Each text in its control's rectangle, those the program sets at run time included; in
-    // English none is left in Chinese.
-    void textsFitTheirControls_data() { InLanguages(); }
+    // Each text in its control's rectangle, those the program sets at run time included, in both
+    // languages; in English none is left in Chinese.
     void textsFitTheirControls() {
-        QFETCH(bool, english);
         if (DialogBaseUnits(DialogFont(9)) != QSize(6, 12))
             QSKIP("the Song face (fonts-arphic-uming) is missing: base units are not 6 x 12");
-        Language language(english);
-        CSensorDlg sensor;
-        CAboutDlg about;
-        QList<std::pair<QWidget*, QString>> texts;
-        for (const auto* controls : {&sensor.controls(), &about.controls()})
-            for (QWidget* control : *controls)
-                texts.append({control, TextOf(control)});
-        QWidget* result = sensor.GetDlgItem(IDC_SEARCH_RESULT);
-        texts.append({{sensor.GetDlgItem(IDC_SEARCH), ResText(kStopCaption)},
-                      {sensor.GetDlgItem(IDC_ACQUIRE), ResText(kStopCaption)},
-                      {result, ResText(kSearching).arg(U("19200"), U("255"))},
-                      {result, ResText(kFoundResult).arg(U("19200"), U("255"))},
-                      {result, ResText(kSearchFailedResult)},
-                      {result, ResText(kSearchStopped)}});
         QStringList misfits;
-        for (const auto& [control, text] : texts) {
-            const QSize size = control->fontMetrics().size(Qt::TextShowMnemonic, text);
-            const QSize room = TextRoom(control);
-            if (size.boundedTo(room) != size || (english && HasChinese(text)))
-                misfits << QStringLiteral("%1 (%2 x %3 in %4 x %5)")
-                               .arg(text)
-                               .arg(size.width())
-                               .arg(size.height())
-                               .arg(room.width())
-                               .arg(room.height());
+        for (bool english : {false, true}) {
+            Language language(english);
+            CSensorDlg sensor;
+            CAboutDlg about;
+            QList<std::pair<QWidget*, QString>> texts;
+            for (const auto* controls : {&sensor.controls(), &about.controls()})
+                for (QWidget* control : *controls)
+                    texts.append({control, TextOf(control)});
+            QWidget* result = sensor.GetDlgItem(IDC_SEARCH_RESULT);
+            texts.append({{sensor.GetDlgItem(IDC_SEARCH), ResText(kStopCaption)},
+                          {sensor.GetDlgItem(IDC_ACQUIRE), ResText(kStopCaption)},
+                          {result, ResText(kSearching).arg(U("19200"), U("255"))},
+                          {result, ResText(kFoundResult).arg(U("19200"), U("255"))},
+                          {result, ResText(kSearchFailedResult)},
+                          {result, ResText(kSearchStopped)}});
+            for (const auto& [control, text] : texts) {
+                const QSize size = control->fontMetrics().size(Qt::TextShowMnemonic, text);
+                const QSize room = TextRoom(control);
+                if (size.boundedTo(room) != size || (english && HasChinese(text)))
+                    misfits << text;
+            }
         }
         QCOMPARE(misfits, QStringList());
     }
 
-    // In the main window, the About box, the traffic log and the current graph; the log's table
-    // and the graph are described too; the main window's names are its labels.
-    void everyControlIsNamed_data() { InLanguages(); }
+    // The main window's names are its labels, in either language. In English (the Chinese
+    // original names the same controls) every control of the main window, the About box, the
+    // traffic log and the current graph is named; the log's table and the graph are described too.
     void everyControlIsNamed() {
-        QFETCH(bool, english);
-        Language language(english);
+        QStringList names;
+        for (bool english : {false, true}) {
+            Language language(english);
+            CSensorDlg sensor;
+            for (int id : {IDC_ADDRESS, IDC_OK_COUNT, IDC_FAIL_COUNT, IDC_CURRENT})
+                names << QAccessible::queryAccessibleInterface(sensor.GetDlgItem(id))
+                             ->text(QAccessible::Name);
+        }
+        QCOMPARE(names.join(u','), U("地址,成功,失败,电流值,Address,OK,Failed,Current"));
+        Language english(true);
         CSensorDlg sensor;
         CAboutDlg about;
         CTrafficLogDlg log(sensor.exchangeWatch(), &sensor);
@@ -141,26 +138,19 @@ private Q_SLOTS:
         for (QAccessibleInterface* item : found) {
             const QString name = item->text(QAccessible::Name);
             const auto* widget = qobject_cast<QWidget*>(item->object());
-            // A widget with a focus proxy (a view's viewport) hands the focus on: the proxy is
-            // named.
+            // A widget with a focus proxy (a view's viewport) hands the focus to the named proxy.
             bool fault =
                 item->state().focusable && !(widget && widget->focusProxy()) && name.isEmpty();
             if (item->role() == QAccessible::Table || (widget && widget->inherits("QChartView"))) {
                 fault |= name.isEmpty() || item->text(QAccessible::Description).isEmpty();
                 ++described;
             }
-            if (fault || (english && HasChinese(name)))
+            if (fault || HasChinese(name))
                 faults << name + U(" / ") +
                               QString::fromLatin1(widget ? widget->metaObject()->className() : "");
         }
         QCOMPARE(faults, QStringList());
         QCOMPARE(described, 2);
-        QStringList names;
-        for (int id : {IDC_ADDRESS, IDC_OK_COUNT, IDC_FAIL_COUNT, IDC_CURRENT})
-            names << QAccessible::queryAccessibleInterface(sensor.GetDlgItem(id))
-                         ->text(QAccessible::Name);
-        QCOMPARE(names.join(u','),
-                 english ? U("Address,OK,Failed,Current") : U("地址,成功,失败,电流值"));
     }
 };
 

@@ -55,14 +55,18 @@ private Q_SLOTS:
     }
 
     // The checked rates in order at each address; the find fills in the rate and the address. The
-    // controls that use the port, zero too, are locked until the worker has let go of the port.
+    // controls that use the port, zero too, are locked until the worker has let go of the port:
+    // when the find is shown it is still letting go, and a click on 采集 then would open a port
+    // the worker is about to close.
     void findsTheSensorAfterProbesInOrder() {
         WindowOnSim w({"--baud", "4800"}, "3");
         SetText(w.dialog, IDC_ADDRESS, "0");
-        RecordedMessages messages;
+        QString atTheFind;
+        RecordedMessages messages([&](const QString&) { atTheFind = PortControls(w.dialog); });
         Search(w.dialog, "2", "3", {IDC_SCAN_1200, IDC_SCAN_4800, IDC_SCAN_9600});
         QCOMPARE(PortControls(w.dialog), U("0000001"));
         QTRY_VERIFY(!messages.texts.isEmpty());
+        QCOMPARE(atTheFind, U("0000001"));
         QCOMPARE(messages.texts, QStringList{U("通讯参数为 波特率：4800 地址：3")});
         QCOMPARE(TextOf(w.dialog, IDC_SEARCH_RESULT), U("波特率：4800 地址：3"));
         QCOMPARE(TextOf(w.dialog, IDC_BAUD), U("4800"));
@@ -75,42 +79,12 @@ private Q_SLOTS:
         QVERIFY2(!w.dialog.GetDlgItem(IDC_CALIBRATE)->isEnabled(), "no acquisition has run yet");
     }
 
-    // When the find is shown the worker is still letting go of its port: 采集 stays locked until
-    // it has, so a click in that moment cannot open a port the worker then closes (and, under
-    // ThreadSanitizer, the window and the worker share no link).
-    void acquireRightAfterAFind() {
-        WindowOnSim w({}, "0");
-        CSensorDlg& dialog = w.dialog;
-        SetText(dialog, IDC_PERIOD, "20");
-        auto* acquire = Item<QPushButton>(dialog, IDC_ACQUIRE);
-        int openToAClickWhileEnding = 0;
-        const auto clickAcquire = [&] {
-            openToAClickWhileEnding += acquire->isEnabled() && dialog.SearchWorkerRunning();
-            acquire->click();
-        };
-        // Queued twice: behind the box's own OK, so the click comes once the notice is handled.
-        RecordedMessages messages([&](const QString&) {
-            QMetaObject::invokeMethod(
-                &dialog,
-                [&] { QMetaObject::invokeMethod(&dialog, clickAcquire, Qt::QueuedConnection); },
-                Qt::QueuedConnection);
-        });
-        for (int round = 0; round < 3; ++round) {
-            Search(dialog, "0", "0", {IDC_SCAN_9600});
-            QTRY_VERIFY(!dialog.SearchWorkerRunning());
-            if (TextOf(dialog, IDC_ACQUIRE) == U("采集"))
-                acquire->click();
-            QTRY_VERIFY(Count(dialog, IDC_OK_COUNT) >= 2);
-            acquire->click();
-            QCOMPARE(TextOf(dialog, IDC_FAIL_COUNT), U("0"));
-        }
-        QCOMPARE(openToAClickWhileEnding, 0);
-    }
-
-    // Stopping shows at once; the port controls wait for the worker to let go of the port.
-    void stopDuringAProbe() {
+    // Stopping shows at once; the port controls wait for the worker to let go of the port. Closing
+    // the window during a probe ends the search at once, and the port is free.
+    void stopOrCloseDuringAProbe() {
         WindowOnSim w({"--silent"});
         RecordedMessages messages;
+        w.dialog.show();
         Click(w.dialog, IDC_SEARCH);
         QTRY_VERIFY(w.sim->LogLines().size() == 1);
         Click(w.dialog, IDC_SEARCH);
@@ -122,6 +96,18 @@ private Q_SLOTS:
         QCOMPARE(PortControls(w.dialog), U("1111111"));
         QCOMPARE(TextOf(w.dialog, IDC_SEARCH_RESULT), U("已经停止搜索"));
         QCOMPARE(w.sim->LogLines().size(), size_t(1));
+        Click(w.dialog, IDC_SEARCH);
+        QTRY_VERIFY(w.sim->LogLines().size() == 2);
+        QElapsedTimer clock;
+        clock.start();
+        w.dialog.reject();
+        QVERIFY(clock.elapsed() < 1000);
+        QVERIFY(!w.dialog.SearchWorkerRunning());
+        PortHandle again = OpenComPort(1, 9600);
+        QVERIFY2(again, "the worker let go of the port");
+        ClosePort(again);
+        QTest::qWait(100);
+        QCOMPARE(w.sim->LogLines().size(), size_t(2));
         QVERIFY(messages.texts.isEmpty());
     }
 
@@ -138,25 +124,6 @@ private Q_SLOTS:
         Click(dialog, IDC_SEARCH);
         QCOMPARE(TextOf(dialog, IDC_SEARCH), U("搜索"));
         QCOMPARE(PortControls(dialog), U("1111111"));
-    }
-
-    void closingDuringASearchEndsQuickly() {
-        WindowOnSim w({"--silent"});
-        RecordedMessages messages;
-        w.dialog.show();
-        Click(w.dialog, IDC_SEARCH);
-        QTRY_VERIFY(w.sim->LogLines().size() == 2);
-        QElapsedTimer clock;
-        clock.start();
-        w.dialog.reject();
-        QVERIFY(clock.elapsed() < 1000);
-        QVERIFY(!w.dialog.SearchWorkerRunning());
-        PortHandle again = OpenComPort(1, 9600);
-        QVERIFY2(again, "the worker let go of the port");
-        ClosePort(again);
-        QTest::qWait(100);
-        QVERIFY(messages.texts.isEmpty());
-        QCOMPARE(w.sim->LogLines().size(), size_t(2));
     }
 };
 
