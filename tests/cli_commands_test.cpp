@@ -20,12 +20,13 @@ using nlohmann::json;
 // Command lines and what each gives: its exit status, its standard output, and a part of its
 // standard error. COM1 leads, through an echoing adapter, to a sensor carrying 12.3 A with 5
 // turns that acknowledges writes without taking them, so every row meets it as it was and --verify
-// fails; COM2 to a silent line, COM3 to a sensor that refuses, COM4 to a port another tessalyctl
-// holds, COM5 to /dev/null.
+// fails; COM2 to a sensor at address 3 and 4800 baud slower than a fast probe, COM3 to a sensor
+// that refuses, COM4 to a port another tessalyctl holds, COM5 to /dev/null.
 TEST(Cli, CommandLines) {
     SimOnCom sensor(
         {"--address", "0", "--current", "12.3", "--turns", "5", "--ignore-writes", "--echo"});
-    SimOnCom silent({"--silent"}, 2), refusing({"--exception"}, 3), held({}, 4);
+    SimOnCom late({"--address", "3", "--baud", "4800", "--turnaround-ms", "75"}, 2);
+    SimOnCom refusing({"--exception"}, 3), held({}, 4);
     ScopedComPort com5(5, "/dev/null");
     CtlProcess holder({"-p", "4", "-a", "1", "monitor", "--period", "50"});
     ASSERT_TRUE(AwaitRequests(held, 1));  // it has the port now
@@ -53,6 +54,8 @@ TEST(Cli, CommandLines) {
         {{"--timeout-ms", "100", "set", "baud", "2400", "--verify"}, 1, "", "did not take"},
         {{"set", "turns", "4", "--verify"}, 1, "", "was acknowledged but did not take"},
         {{"-p", "2", "--timeout-ms", "100", "read"}, 1, "", "address 0 at 9600 baud: no reply"},
+        // The late sensor answers during the next probe, from its own address: no sensor there.
+        {{"-p", "2", "search", "--fast", "--rates", "4800", "--to", "5"}, 1, "", "answered late"},
         {{"-p", "3", "-a", "1", "--timeout-ms", "100", "zero"}, 1, "", "short, 5 bytes"},
         {{"-p", "4", "read"}, 3, "", "COM4 (" + held.ptyPath() + "): busy"},
         {{"-p", "5", "read"}, 3, "", "COM5 (/dev/null): not a serial device"},
