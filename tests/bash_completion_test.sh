@@ -34,7 +34,6 @@ for command in "" search read monitor set "set address" "set baud" "set turns" z
 done
 expect "tessalyctl -b 19" "19200"
 expect "tessalyctl -p COM" "COM7"
-expect "tessalyctl -p /dev/pts/" "$pty"
 expect "tessalyctl search --rates 1200,4" "1200,4800"
 expect "tessalyctl -a 3 monitor --format c" "csv"
 expect "tessalyctl set baud 96" "9600"
