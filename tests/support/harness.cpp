@@ -224,14 +224,6 @@ void CtlProcess::Signal(int signal) {
         kill(pid_, signal);
 }
 
-void CtlProcess::CloseOutput() {
-    close(std::exchange(out_, -1));
-}
-
-void CtlProcess::CloseErrors() {
-    close(std::exchange(err_, -1));
-}
-
 CtlResult CtlProcess::Finish(int limitS) {
     CtlResult result;
     const auto deadline = Clock::now() + std::chrono::seconds(limitS);

@@ -89,8 +89,6 @@ public:
     CtlProcess(const CtlProcess&) = delete;
 
     void Signal(int signal);
-    void CloseOutput();  // stops reading its stdout, as a reader that went away (`| head`) does
-    void CloseErrors();
     // Reads its output until it ends (killing it after `limitS` seconds).
     CtlResult Finish(int limitS = 30);
 
