@@ -31,10 +31,3 @@ endif()
 # Not a test: scripts/screenshots makes the README's pictures of the tool windows with it.
 add_executable(diagnostics_screenshots ${PROJECT_SOURCE_DIR}/scripts/diagnostics_screenshots.cpp)
 target_link_libraries(diagnostics_screenshots PRIVATE tessaly_ui tessaly_test_support Qt6::Test)
-
-# The window answers --help and --version without a display, and opens nothing.
-add_test(NAME window_help_and_version
-         COMMAND env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM
-                 sh -c "\"$0\" --help | grep -q -- --version && \"$0\" --version" $<TARGET_FILE:tessaly>)
-set_tests_properties(window_help_and_version PROPERTIES
-                     PASS_REGULAR_EXPRESSION "^tessaly ${PROJECT_VERSION}\n$" TIMEOUT 20)
