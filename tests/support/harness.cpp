@@ -229,7 +229,7 @@ CtlResult CtlProcess::Finish(int limitS) {
     const auto deadline = Clock::now() + std::chrono::seconds(limitS);
     pollfd fds[2] = {{out_, POLLIN, 0}, {err_, POLLIN, 0}};
     std::string* texts[2] = {&result.out, &result.err};
-    for (int open = (out_ >= 0) + (err_ >= 0); open > 0;) {
+    for (int open = 2; open > 0;) {  // both pipes, until each has ended
         if (Clock::now() > deadline)
             kill(pid_, SIGKILL);
         if (poll(fds, 2, 1000) < 0)
