@@ -186,10 +186,13 @@ void CSensorDlg::SetSearchControls(bool enable) {
         control->setEnabled(enable);
 }
 
+// The About box blocks the operator's input, not the window's loop: it is modal but shown without
+// a loop of its own, so that nothing the window runs (a tick above all) waits for it to close.
 void CSensorDlg::OnSysCommand(unsigned value, intptr_t) {
     if ((value & 0xFFF0) == IDM_ABOUTBOX) {
-        CAboutDlg about;
-        about.exec();
+        about_ = std::make_unique<CAboutDlg>();
+        about_->setWindowModality(Qt::ApplicationModal);
+        about_->show();
         return;
     }
     switch (value & 0xFFF0) {
@@ -201,23 +204,21 @@ void CSensorDlg::OnSysCommand(unsigned value, intptr_t) {
 }
 
 // X11 gives a program no say in the window manager's menu, so the About entry lives in the
-// window's own context menu, beneath the diagnostics tool windows.
+// window's own context menu, beneath the diagnostics tool windows. The menu is a popup without a
+// loop of its own, for the same reason as the About box.
 void CSensorDlg::contextMenuEvent(QContextMenuEvent* event) {
-    timers_.OutsideTick([this, at = event->globalPos()] { ShowContextMenu(at); });
-}
-
-void CSensorDlg::ShowContextMenu(QPoint globalPos) {
-    QMenu menu(this);
-    connect(menu.addAction(ResText(kTrafficLogMenu)), &QAction::triggered, this,
+    auto* menu = new QMenu(this);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    connect(menu->addAction(ResText(kTrafficLogMenu)), &QAction::triggered, this,
             &CSensorDlg::OnTrafficLog);
-    AddCurrentTrendEntry(menu);
+    AddCurrentTrendEntry(*menu);
     const QString about = ResText(IDS_ABOUTBOX_TEXT);
     if (!about.isEmpty()) {
-        menu.addSeparator();
-        connect(menu.addAction(about), &QAction::triggered, this,
+        menu->addSeparator();
+        connect(menu->addAction(about), &QAction::triggered, this,
                 [this] { OnSysCommand(IDM_ABOUTBOX, 0); });
     }
-    menu.exec(globalPos);
+    menu->popup(event->globalPos());
 }
 
 // The dialog keeps Win32's keys: Esc closes; Enter clicks a focused push button and otherwise
@@ -243,6 +244,7 @@ void CSensorDlg::done(int result) {
     EndSearchWorker();
     EndAcquisition();
     CloseToolWindows();
+    about_.reset();
     QDialog::done(result);
 }
 

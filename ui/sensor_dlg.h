@@ -8,8 +8,10 @@
 #include <QDialog>
 #include <QIcon>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
+#include "about_dlg.h"
 #include "acquisition.h"
 #include "res_text.h"
 #include "search_worker.h"
@@ -81,7 +83,6 @@ private:
     void BindControls();
     void ConnectMessageMap();
     void RefreshPortTooltips();
-    void ShowContextMenu(QPoint globalPos);
     void MoveFocusInGroup(QWidget* from, bool forward);
 
     // Search worker plumbing (sensor_dlg_search.cpp). The worker's result: 0 stopped, 1 found,
@@ -146,9 +147,12 @@ private:
 
     // Search state kept on the window's thread.
     SearchWorker searchWorker_{this};
-    bool searchLocked_ = false;    // the port-using controls are locked for a search
-    bool zeroWasEnabled_ = false;  // zero and calibrate as they were before the search
+    bool searchLocked_ = false;     // the port-using controls are locked for a search
+    bool searchClickHeld_ = false;  // 搜索 clicked while the last search's worker winds down
+    bool zeroWasEnabled_ = false;   // zero and calibrate as they were before the search
     bool calibrateWasEnabled_ = false;
+
+    std::unique_ptr<CAboutDlg> about_;  // the About box once shown; it closes with the window
 
     // The diagnostics tool windows, children of this window once opened.
     CTrafficLogDlg* trafficLog_ = nullptr;

@@ -5,45 +5,56 @@
 #include <QMetaObject>
 #include <QTimerEvent>
 #include <algorithm>
-#include <utility>
 
 void WindowTimers::Set(int timerId, int periodMs) {
     Kill(timerId);
-    timers_[timerId] = window_->startTimer(Win32TimerPeriod(periodMs), Qt::PreciseTimer);
+    timers_.emplace(timerId,
+                    Timer{window_->startTimer(Win32TimerPeriod(periodMs), Qt::PreciseTimer)});
 }
 
 void WindowTimers::Kill(int timerId) {
     if (auto it = timers_.find(timerId); it != timers_.end()) {
-        window_->killTimer(it->second);
+        window_->killTimer(it->second.qtId);
         timers_.erase(it);
     }
 }
 
-// A tick against a silent sensor blocks for seconds, and an overdue timer must not run a second
-// one before the input that came meanwhile. Qt's own loop may serve the overdue timer first, so
-// pending input is handled here, and the tick runs only if its timer survived it.
+// Qt does not fire a timer again until its event handler has returned, so a tick run inside the
+// handler would hold its own timer for as long as anything the tick lets run (a box opened by the
+// input handled below) stays open. The handler only queues the tick; a tick already queued is not
+// queued twice.
 bool WindowTimers::Dispatch(QTimerEvent* event) {
     const auto timer = std::find_if(timers_.begin(), timers_.end(), [&](const auto& entry) {
-        return entry.second == event->timerId();
+        return entry.second.qtId == event->timerId();
     });
     if (timer == timers_.end())
         return false;
-    const auto [windowId, qtId] = *timer;
-    inTick_ = true;
-    QCoreApplication::processEvents(QEventLoop::X11ExcludeTimers);
-    const auto still = timers_.find(windowId);
-    if (still != timers_.end() && still->second == qtId)
-        onTimer_(windowId);
-    inTick_ = false;
-    // Queued from here, they run once this handler has returned and the timer is free again.
-    for (auto& show : std::exchange(afterTick_, {}))
-        QMetaObject::invokeMethod(window_, std::move(show), Qt::QueuedConnection);
+    if (!std::exchange(timer->second.tickQueued, true))
+        QMetaObject::invokeMethod(
+            window_,
+            [this, windowId = timer->first, qtId = event->timerId()] { RunTick(windowId, qtId); },
+            Qt::QueuedConnection);
     return true;
 }
 
-void WindowTimers::OutsideTick(std::function<void()> show) {
-    if (inTick_)
-        afterTick_.push_back(std::move(show));
-    else
-        show();
+// A tick against a silent sensor blocks for seconds, and the input that came meanwhile is
+// handled before the next tick: Qt may serve the overdue timer first, so pending input is handled
+// here, and the tick runs only if its timer survived it. A modal box opened by that input runs its
+// own loop, in which the ticks go on; when it closes, this tick has been overtaken and is dropped.
+void WindowTimers::RunTick(int timerId, int qtId) {
+    const auto current = [&]() -> Timer* {
+        const auto it = timers_.find(timerId);
+        return it != timers_.end() && it->second.qtId == qtId ? &it->second : nullptr;
+    };
+    Timer* timer = current();
+    if (!timer)
+        return;
+    timer->tickQueued = false;
+    const uint64_t ticks = timer->ticks;
+    QCoreApplication::processEvents(QEventLoop::X11ExcludeTimers);
+    timer = current();
+    if (!timer || timer->ticks != ticks)
+        return;
+    ++timer->ticks;
+    onTimer_(timerId);
 }

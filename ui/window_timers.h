@@ -1,15 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The window's timers, numbered as the window knows them (ACQUIRE_TIMER_ID), with two rules of
 // the window timers operators know: a tick comes only when no other input waits, so what the
-// operator did during a long tick (a stop, a close) is handled before the next one; and a menu or
-// box that such input opens is shown after the tick, so that ticks go on while it is open.
+// operator did during a long tick (a stop, a close) is handled before the next one; and a modal
+// box or menu open over the window never holds the ticks back, so acquisition goes on while it is
+// open.
 #pragma once
 
 #include <QObject>
 #include <cstdint>
 #include <functional>
 #include <map>
-#include <vector>
 
 class QTimerEvent;
 
@@ -37,17 +37,18 @@ public:
     void Set(int timerId, int periodMs);
     void Kill(int timerId);
 
-    // Runs the tick for one of these timers and returns true; false for any other timer.
+    // Takes the timer event of one of these timers and returns true; false for any other timer.
     bool Dispatch(QTimerEvent* event);
 
-    // Runs `show` on the window's thread, but never inside a tick: a modal loop entered there
-    // would hold the tick's timer until it ended.
-    void OutsideTick(std::function<void()> show);
-
 private:
+    struct Timer {
+        int qtId;
+        bool tickQueued = false;
+        uint64_t ticks = 0;  // ticks run, to tell whether another ran while this one waited
+    };
+    void RunTick(int timerId, int qtId);
+
     QObject* window_;
     std::function<void(int)> onTimer_;
-    std::map<int, int> timers_;  // window timer id -> Qt timer id
-    bool inTick_ = false;
-    std::vector<std::function<void()>> afterTick_;
+    std::map<int, Timer> timers_;  // by window timer id
 };

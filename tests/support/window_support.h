@@ -89,17 +89,15 @@ struct WindowOnSim {
     }
 };
 
-// Right-clicks the window and, once the menu is up, runs `choose` on it before closing it.
+// Right-clicks the window and runs `choose` on the menu that shows, then closes it.
 inline void WithContextMenu(QWidget& window, std::function<void(QMenu&)> choose) {
-    QTimer::singleShot(50, [choose] {
-        if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
-            choose(*menu);
-            menu->close();
-        }
-    });
     QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5),
                             window.mapToGlobal(QPoint(5, 5)));
     QApplication::sendEvent(&window, &event);
+    if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+        choose(*menu);
+        menu->close();
+    }
 }
 
 inline QPushButton* Button(const QWidget& window, const char* caption) {
