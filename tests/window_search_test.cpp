@@ -91,7 +91,7 @@ private Q_SLOTS:
         QCOMPARE(TextOf(w.dialog, IDC_SEARCH), U("搜索"));
         QCOMPARE(TextOf(w.dialog, IDC_SEARCH_RESULT), U("已经停止搜索"));
         QVERIFY(w.dialog.SearchWorkerRunning());
-        QCOMPARE(PortControls(w.dialog), U("0000000"));
+        QCOMPARE(PortControls(w.dialog), U("0000001"));  // 搜索 keeps the focus; a click waits
         QTRY_VERIFY_WITH_TIMEOUT(!w.dialog.SearchWorkerRunning(), 2000);
         QCOMPARE(PortControls(w.dialog), U("1111111"));
         QCOMPARE(TextOf(w.dialog, IDC_SEARCH_RESULT), U("已经停止搜索"));
@@ -109,6 +109,48 @@ private Q_SLOTS:
         QTest::qWait(100);
         QCOMPARE(w.sim->LogLines().size(), size_t(2));
         QVERIFY(messages.texts.isEmpty());
+    }
+
+    // Return after a search clicks 搜索 again, as the focus stays there: after a find, after an
+    // exhausted search, and after a stop pressed with Return. A click that comes while the last
+    // worker winds down starts the new search once it has let go of the port.
+    void returnAfterASearchSearchesAgain_data() {
+        QTest::addColumn<QString>("simOptions");
+        QTest::addColumn<QString>("to");
+        QTest::addColumn<bool>("stopWithReturn");
+        QTest::newRow("found") << U("--address 3") << U("3") << false;
+        QTest::newRow("exhausted") << U("--silent") << U("3") << false;
+        QTest::newRow("stopped") << U("--silent") << U("200") << true;
+    }
+    void returnAfterASearchSearchesAgain() {
+        QFETCH(QString, simOptions);
+        QFETCH(QString, to);
+        QFETCH(bool, stopWithReturn);
+        std::vector<std::string> options;
+        for (const QString& option : simOptions.split(u' '))
+            options.push_back(option.toStdString());
+        SimOnCom sim(options);
+        RecordedMessages messages;  // each box closed as it shows, the focus going back
+        CSensorDlg dialog;
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        SetText(dialog, IDC_SCAN_FROM, "3");
+        SetText(dialog, IDC_SCAN_TO, to);
+        for (int id : {IDC_SCAN_1200, IDC_SCAN_2400, IDC_SCAN_4800})
+            Item<QCheckBox>(dialog, id)->setChecked(false);
+        // The window's focus, whether or not the platform gave the window back its activation
+        // when the box closed.
+        const auto returnKey = [&] { QTest::keyClick(dialog.focusWidget(), Qt::Key_Return); };
+        QTest::mouseClick(dialog.GetDlgItem(IDC_SEARCH), Qt::LeftButton);
+        QTRY_VERIFY(sim.LogLines().size() == 1);
+        if (stopWithReturn)
+            returnKey();
+        else
+            QTRY_COMPARE(TextOf(dialog, IDC_SEARCH), U("搜索"));
+        returnKey();
+        QVERIFY2(dialog.isVisible(), "Return ended the program");
+        QTRY_VERIFY(sim.LogLines().size() == 2);
+        dialog.reject();
     }
 
     void missingPortReportsOnceAndWaitsForStop() {

@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <utility>
 
 #include "message_box.h"
 #include "registers.h"
@@ -16,6 +17,12 @@
 
 void CSensorDlg::OnClickedSearch() {
     if (m_search->text() == ResText(kSearchCaption)) {
+        // 搜索 keeps the focus (and Enter its click) while the worker of the last search winds
+        // down; a click then waits for the worker, so that no probe reaches a port it still holds.
+        if (SearchWorkerRunning()) {
+            searchClickHeld_ = true;
+            return;
+        }
         state_.scan1200 = m_scan1200->isChecked() ? 1 : 0;
         state_.scan2400 = m_scan2400->isChecked() ? 1 : 0;
         state_.scan4800 = m_scan4800->isChecked() ? 1 : 0;
@@ -41,9 +48,7 @@ void CSensorDlg::OnClickedSearch() {
     m_search->setText(ResText(kSearchCaption));
     m_searchResult->setText(ResText(kSearchStopped));
     state_.searchRunning = 0;
-    if (SearchWorkerRunning())
-        m_search->setEnabled(false);
-    else
+    if (!SearchWorkerRunning())
         UnlockAfterSearch();
 }
 
@@ -99,13 +104,11 @@ long CSensorDlg::OnSearchProgress(uintptr_t, intptr_t) {
             m_baud->setCurrentIndex(index);
         m_address->setText(QString::number(state_.probeAddress));
         m_search->setText(ResText(kSearchCaption));
-        m_search->setEnabled(false);  // until the worker has ended
     }
     if (state_.searchOutcome == Exhausted) {
         AfxMessageBox(ResText(kSearchFailedBox));
         m_searchResult->setText(ResText(kSearchFailedResult));
         m_search->setText(ResText(kSearchCaption));
-        m_search->setEnabled(false);
     }
     if (state_.searchRunning == 0)
         m_searchResult->setText(ResText(kSearchStopped));
@@ -118,6 +121,8 @@ long CSensorDlg::OnSearchProgress(uintptr_t, intptr_t) {
 void CSensorDlg::OnSearchWorkerEnded(int result) {
     if (result != kSearchPortFailed || state_.searchRunning == 0)
         UnlockAfterSearch();
+    if (std::exchange(searchClickHeld_, false))
+        OnClickedSearch();
 }
 
 // Zero and calibrate use the port too, so they are locked with the rest and given back as they
@@ -135,7 +140,6 @@ void CSensorDlg::UnlockAfterSearch() {
         return;
     searchLocked_ = false;
     SetSearchControls(true);
-    m_search->setEnabled(true);
     m_zero->setEnabled(zeroWasEnabled_);
     m_calibrate->setEnabled(calibrateWasEnabled_);
 }
