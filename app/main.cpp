@@ -15,30 +15,61 @@
 
 namespace {
 
-// --help, --version and a --lang the window does not speak are answered before any window system
-// is touched, so that they work without a display; they end the process. Otherwise the language
-// is loaded into `translation`: --lang's, or the first of the user's that the window speaks. Qt's
-// own options (-platform ...) are left to QApplication, which takes them out of argv itself.
+[[noreturn]] void Refuse(const QString& why) {
+    std::fprintf(stderr, "tessaly: %s\nTry 'tessaly --help'.\n", qPrintable(why));
+    std::exit(2);
+}
+
+// The options QApplication takes out of argv itself, with one dash as Qt writes them (-platform
+// offscreen, -style Fusion). They are accepted here, not listed: they are Qt's, not the window's.
+void AcceptQtOptions(QCommandLineParser& parser) {
+    for (const char* valued :
+         {"platform", "platformpluginpath", "platformtheme", "plugin", "qmljsdebugger",
+          "qwindowgeometry", "qwindowicon", "qwindowtitle", "session", "style", "stylesheet",
+          "display", "geometry", "title", "icon", "name", "visual"}) {
+        QCommandLineOption option(QString::fromLatin1(valued), QString(), QStringLiteral("value"));
+        option.setFlags(QCommandLineOption::HiddenFromHelp);
+        parser.addOption(option);
+    }
+    for (const char* flag : {"reverse", "widgetcount", "nograb", "dograb", "sync"}) {
+        QCommandLineOption option(QString::fromLatin1(flag));
+        option.setFlags(QCommandLineOption::HiddenFromHelp);
+        parser.addOption(option);
+    }
+}
+
+// Every option is answered, and anything else refused, before any window system is touched, so
+// that they work without a display: --help, --version, a --lang the window does not speak, an
+// unknown option or an argument (the window takes none) end the process. Otherwise the language
+// is loaded into `translation`: --lang's, or the first of the user's that the window speaks.
 void ParseCommandLine(int argc, char** argv, QTranslator& translation) {
     QCoreApplication probe(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("tessaly"));
     QCoreApplication::setApplicationVersion(QString::fromUtf8(TESSALY_VERSION));
     QCommandLineParser parser;
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     parser.setApplicationDescription(
         QStringLiteral("The operator window for the KORVAN Hall-effect DC current sensor.\n"
                        "It speaks the first of the desktop's languages that it knows, Chinese\n"
                        "otherwise; see tessaly(1)."));
-    parser.addHelpOption();
+    // Qt's own help option would add --help-all, which lists Qt's options and needs a display.
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
+                                  QStringLiteral("Displays help on commandline options."));
+    parser.addOption(help);
     parser.addVersionOption();
     const QCommandLineOption lang(QStringLiteral("lang"),
                                   QStringLiteral("The window's language: en or zh."),
                                   QStringLiteral("language"));
     parser.addOption(lang);
-    parser.parse(QCoreApplication::arguments());
-    if (parser.isSet(QStringLiteral("help")))
+    AcceptQtOptions(parser);
+    if (!parser.parse(QCoreApplication::arguments()))
+        Refuse(parser.errorText());
+    if (parser.isSet(help))
         parser.showHelp(0);
     if (parser.isSet(QStringLiteral("version")))
         parser.showVersion();
+    if (const QStringList extra = parser.positionalArguments(); !extra.isEmpty())
+        Refuse(QStringLiteral("the window takes no arguments: %1").arg(extra.join(u' ')));
     const QString chosen = parser.value(lang);
     if (!parser.isSet(lang)) {
         LoadTranslation(translation, QLocale::system().uiLanguages());

@@ -14,6 +14,9 @@ tessaly_qt_test(test_search window_search_test.cpp thread)
 tessaly_qt_test(test_diagnostics_log diagnostics_traffic_log_test.cpp thread)
 tessaly_qt_test(test_diagnostics_trend diagnostics_current_trend_test.cpp)
 tessaly_qt_test(test_diagnostics_window diagnostics_window_test.cpp)
+add_test(NAME test_window_arguments
+         COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/window_arguments.sh $<TARGET_FILE:tessaly>
+                 ${PROJECT_SOURCE_DIR}/packaging/man/tessaly.pod)
 # res/tessaly_en.ts translates every marked text: brought up to date in a copy, it must not change.
 tessaly_qt_test(test_language window_language_test.cpp)
 add_test(NAME translations_complete
