@@ -10,28 +10,13 @@
 #include <climits>
 
 #include "interrupt.h"
+#include "process_safety.h"
 
 void IgnoreBrokenPipe() {
     signal(SIGPIPE, SIG_IGN);
 }
 
 namespace {
-
-// Every signal whose default ends the process is a request to finish: whoever sends SIGQUIT or
-// SIGUSR1 to a monitor would otherwise leave its port exclusive for good. Left out are those the
-// kernel sends for the program's own fault (a crash stays a crash, with its report) and SIGKILL,
-// which nobody can take.
-void AddStopSignals(sigset_t& signals) {
-    sigemptyset(&signals);
-    for (int signal : {SIGHUP, SIGINT, SIGQUIT, SIGTERM, SIGABRT, SIGUSR1, SIGUSR2, SIGALRM,
-                       SIGVTALRM, SIGPROF, SIGIO, SIGXCPU, SIGXFSZ})
-        sigaddset(&signals, signal);
-#ifdef SIGPWR
-    sigaddset(&signals, SIGPWR);
-#endif
-    for (int signal = SIGRTMIN; signal <= SIGRTMAX; ++signal)
-        sigaddset(&signals, signal);
-}
 
 // A pipe whose reader went away, or a terminal that hung up, says so without our writing to it.
 bool Gone(const pollfd& watched) {
@@ -47,7 +32,7 @@ struct InterruptWatch::Platform {
 };
 
 InterruptWatch::InterruptWatch() : platform_(std::make_unique<Platform>()) {
-    AddStopSignals(platform_->signals);
+    platform_->signals = StopSignals();
     sigprocmask(SIG_BLOCK, &platform_->signals, &platform_->previous);
     platform_->fd = signalfd(-1, &platform_->signals, SFD_CLOEXEC | SFD_NONBLOCK);
 }

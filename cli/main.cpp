@@ -3,8 +3,10 @@
 #include "commands.h"
 #include "interrupt.h"
 #include "output.h"
+#include "process_safety.h"
 
 int main(int argc, char** argv) {
+    KeepStandardStreamsOffTheLine();
     IgnoreBrokenPipe();
     CLI::App app;
     GlobalOptions global;

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "client_watch.h"
+#include "process_safety.h"
 #include "sensor_bus.h"
 #include "sim_options.h"
 #include "termios_rates.h"
@@ -273,6 +274,7 @@ void Serve(const SimOptions& options, Line& line, ClientWatch& clients, FILE* lo
 }  // namespace
 
 int main(int argc, char** argv) {
+    KeepStandardStreamsOffTheLine();
     std::string error;
     const auto options = ParseSimOptions(std::vector<std::string>(argv + 1, argv + argc), error);
     if (!options) {
