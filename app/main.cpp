@@ -9,6 +9,7 @@
 
 #include "font_engine.h"
 #include "language.h"
+#include "process_safety.h"
 #include "quit_signals.h"
 #include "sensor_app.h"
 #include "version.h"
@@ -83,6 +84,7 @@ void ParseCommandLine(int argc, char** argv, QTranslator& translation) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    KeepStandardStreamsOffTheLine();
     HoldQuitSignals();
     QTranslator translation;
     ParseCommandLine(argc, argv, translation);

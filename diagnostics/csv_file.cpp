@@ -35,9 +35,13 @@ bool WriteAll(QSaveFile& file, const QByteArray& bytes) {
 
 }  // namespace
 
+// Unbuffered, so that every write reaches the file at once and a failure is seen by the write that
+// met it: a buffer flushed only by commit() loses the error, and the file that the limit cut short
+// would replace the old one as if saved.
 QString SaveCsvFile(const QString& path, const QByteArray& bytes) {
     QSaveFile file(path);
-    if (file.open(QIODevice::WriteOnly) && WriteAll(file, bytes) && file.commit())
+    if (file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) && WriteAll(file, bytes) &&
+        file.commit())
         return {};
     return ResText(kSaveFailed).arg(file.errorString());
 }

@@ -2,10 +2,12 @@
 // The diagnostics through the main window: the context menu opens the tool windows; the log lists
 // the search's probes and the commands; the trend follows an acquisition that loses its sensor and
 // gets it back, and closes with the window.
+#include <sys/resource.h>
 #include <QDir>
 #include <QTemporaryDir>
 
 #include "current_trend_dlg.h"
+#include "quit_signals.h"
 #include "support/window_support.h"
 #include "traffic_log_dlg.h"
 
@@ -85,6 +87,28 @@ private Q_SLOTS:
                  std::pair(Count(dialog, IDC_OK_COUNT), Count(dialog, IDC_FAIL_COUNT)));
         dialog.reject();
         QVERIFY(!trend->isVisible());
+    }
+
+    // A save over the file size limit fails with its reason, as on a full disk, and the window
+    // goes on (the signal the kernel sends for it would end the process).
+    void aSaveOverTheSizeLimitFailsWithItsReason() {
+        CloseWindowsOnQuitSignals();
+        RecordedMessages messages;
+        CSensorDlg dialog;
+        auto* log = OpenFromTheMenu<CTrafficLogDlg>(dialog, 0);
+        QVERIFY(log);
+        QTemporaryDir folder;
+        rlimit was{};
+        getrlimit(RLIMIT_FSIZE, &was);
+        rlimit small = was;
+        small.rlim_cur = 10;  // the header alone is longer
+        setrlimit(RLIMIT_FSIZE, &small);
+        const QByteArray saved = SaveThroughDialog(*log, folder.filePath(U("log.csv")));
+        setrlimit(RLIMIT_FSIZE, &was);
+        QCOMPARE(messages.texts.size(), 1);
+        QCOMPARE(saved, QByteArray());
+        QVERIFY2(messages.texts.front().contains(U("File too large")),
+                 qPrintable(messages.texts.front()));
     }
 };
 

@@ -161,7 +161,7 @@ private Q_SLOTS:
     // no tick follows.
     void closingOnASignalReleasesThePort() {
         CloseWindowsOnQuitSignals();
-        for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGUSR1}) {
             WindowOnSim w({}, "0");
             w.dialog.show();
             Click(w.dialog, IDC_ACQUIRE);

@@ -6,15 +6,16 @@
 #include <QApplication>
 #include <QSocketNotifier>
 
+#include "process_safety.h"
 #include "quit_signals.h"
 
 namespace {
 
+// Those of the stop signals that a save could raise are left out: a file over the size limit
+// (SIGXFSZ) is a failed save, told with its reason, not a request to end.
 sigset_t QuitSignals() {
-    sigset_t signals;
-    sigemptyset(&signals);
-    for (int signal : {SIGINT, SIGTERM, SIGHUP})
-        sigaddset(&signals, signal);
+    sigset_t signals = StopSignals();
+    sigdelset(&signals, SIGXFSZ);
     return signals;
 }
 
@@ -23,6 +24,7 @@ sigset_t QuitSignals() {
 // Blocked in every thread, a signal stays pending for the process until the descriptor below
 // takes it, on the window's thread: no handler, and nothing shared with one.
 void HoldQuitSignals() {
+    signal(SIGXFSZ, SIG_IGN);  // the write then fails with EFBIG ("File too large")
     const sigset_t signals = QuitSignals();
     pthread_sigmask(SIG_BLOCK, &signals, nullptr);
 }
