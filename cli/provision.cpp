@@ -26,20 +26,29 @@ struct ProvisionOptions {
 
 const Json kAsked{{"command", "provision"}};
 
-std::string Place(int address, int baud) {
-    return "address " + std::to_string(address) + " at " + std::to_string(baud) + " baud";
+// A read-back that gets no answer is asked again, this many times in all, before anything is
+// concluded: on a noisy line the answer lost is more often the read's than the write's.
+constexpr int kReadTries = 3;
+
+struct Place {
+    int address;
+    int baud;
+    bool operator==(const Place&) const = default;
+};
+
+std::string Where(const Place& at) {
+    return "address " + std::to_string(at.address) + " at " + std::to_string(at.baud) + " baud";
 }
 
-// Where the sensor is now and what it has shown, as the writes move it.
-struct Sensor {
-    GlobalOptions at;  // its port, rate and address
-    Json readsBack = Json::object();
-};
+Json PlaceJson(const Place& at) {
+    return {{"address", at.address}, {"baud", at.baud}};
+}
 
 // Searches the line as search --fast --all does. Returns EXIT_DONE with `only` the one sensor
 // found, or, after reporting it, the status to end with: no sensor, several, a stop, a port that
 // failed. `found` lists every sensor found.
-int FindOnlySensor(const GlobalOptions& o, const ProvisionOptions& p, Probe& only, Json& found) {
+int FindOnlySensor(const GlobalOptions& o, const ProvisionOptions& p, InterruptWatch& interrupt,
+                   Probe& only, Json& found) {
     SearchPlan plan;
     plan.line = o.line;
     plan.rates = p.rates;
@@ -48,7 +57,6 @@ int FindOnlySensor(const GlobalOptions& o, const ProvisionOptions& p, Probe& onl
     plan.stopAtFirst = false;  // a second sensor must be seen to be refused
     UseFastProbes(plan, p.turnaroundMs);
 
-    InterruptWatch interrupt;
     LinkState link(o.watch);
     const SearchResult result = Search(
         link, plan, [&] { return interrupt.Requested(); }, [](const Probe&) {});
@@ -59,7 +67,7 @@ int FindOnlySensor(const GlobalOptions& o, const ProvisionOptions& p, Probe& onl
     std::string names;
     for (const Probe& probe : result.found) {
         found.push_back({{"address", probe.address}, {"baud", probe.baud}});
-        names += (names.empty() ? "" : ", ") + Place(probe.address, probe.baud);
+        names += (names.empty() ? "" : ", ") + Where({probe.address, probe.baud});
     }
     Json refused = ResultJson(false, o.line, nullptr, kAsked);
     refused["baud"] = nullptr;
@@ -81,60 +89,193 @@ int FindOnlySensor(const GlobalOptions& o, const ProvisionOptions& p, Probe& onl
     return EXIT_DONE;
 }
 
-// Gives the one sensor found the turns, the address and the rate asked for, each read back.
-int Provision(const GlobalOptions& o, const ProvisionOptions& p) {
-    Probe was;
-    Json found;
-    if (const int status = FindOnlySensor(o, p, was, found); status != EXIT_DONE)
-        return status;
-    Sensor s{o};
-    s.at.line.baud = was.baud;
-    s.at.address = was.address;
-    Json set = Json::object();
-    LinkState held(o.watch);
-    SensorLine line(held, s.at.line);
-    if (!line.open())
-        return ReportPortFailure(s.at, kAsked, s.at.line, line.opening());
-    // One write and its read-back, as set --verify makes them; the sensor is then where it was
-    // asked to be (the read-back of a rate reopens the line at it).
-    const auto write = [&](const char* key, int value, Result (SensorLine::*setting)(int, int),
-                           ReadBack readBack) -> int {
-        set[key] = value;
-        const Result written = (line.*setting)(s.at.address, value);
-        if (!written.done())
-            return ReportExchangeFailure(s.at, kAsked, written.exchange, s.at.address);
-        std::string verified;
-        if (const int status = readBack(s.at, kAsked, value, line, verified); status != EXIT_DONE)
-            return status;
-        s.readsBack[key] = value;
-        return EXIT_DONE;
-    };
-    if (p.turns) {
-        if (const int status = write("turns", *p.turns, &SensorLine::SetTurns, TurnsReadBack);
-            status != EXIT_DONE)
-            return status;
+// One setting of the three, in the order they are written.
+struct Step {
+    const char* key;  // "turns", "address", "baud"
+    int value;
+    Result (SensorLine::*write)(int address, int value);
+
+    std::string Text() const {
+        return std::string(key == std::string("baud") ? "rate" : key) + " " + std::to_string(value);
     }
-    if (p.address) {
-        if (const int status =
-                write("address", *p.address, &SensorLine::SetAddress, AddressReadBack);
-            status != EXIT_DONE)
-            return status;
-        s.at.address = *p.address;
+    // Where the sensor answers once the write has taken.
+    Place After(const Place& at) const {
+        if (key == std::string("address"))
+            return {value, at.baud};
+        if (key == std::string("baud"))
+            return {at.address, value};
+        return at;
     }
-    if (p.baud) {
-        if (const int status = write("baud", *p.baud, &SensorLine::SetBaud, BaudReadBack);
-            status != EXIT_DONE)
-            return status;
-        s.at.line.baud = *p.baud;
+};
+
+// How a step ended: the write took (the sensor answers where it should, the turns read back), it
+// did not (the sensor still answers where it was), or the sensor answers at neither place.
+struct StepEnd {
+    enum { Took, NotTaken, Unknown, PortFailed } kind;
+    std::string why;  // what the exchanges showed, for people
+    PortOpening opening;
+};
+
+class Provisioning {
+public:
+    Provisioning(const GlobalOptions& o, InterruptWatch& interrupt, Json found, Place at)
+        : o_(o), interrupt_(interrupt), found_(std::move(found)), at_(at) {}
+
+    // Writes each step and reads it back; stops after the step under way when asked to.
+    int Run(const std::vector<Step>& steps, const Place& was) {
+        for (size_t i = 0; i < steps.size(); ++i) {
+            const std::vector<Step> rest(steps.begin() + static_cast<long>(i), steps.end());
+            if (interrupt_.Requested())
+                return Report(nullptr, rest, "provision stopped", "stopped", {at_});
+            const Step& step = steps[i];
+            const StepEnd end = RunStep(step);
+            if (end.kind == StepEnd::PortFailed) {
+                LineSettings line = LineAt(at_);
+                return ReportPortFailure(o_, kAsked, line, end.opening);
+            }
+            if (end.kind != StepEnd::Took) {
+                const std::vector<Place> maybe = end.kind == StepEnd::NotTaken
+                                                     ? std::vector{at_}
+                                                     : std::vector{at_, step.After(at_)};
+                return Report(&step, {rest.begin() + 1, rest.end()},
+                              "provision: " + step.Text() + ": " + end.why,
+                              end.kind == StepEnd::NotTaken ? "not taken" : "no reply", maybe);
+            }
+            set_[step.key] = step.value;
+            at_ = step.After(at_);
+        }
+        std::string text = "found " + Where(was) + "; now " + Where(at_);
+        if (set_.contains("turns"))
+            text += ", " + std::to_string(set_["turns"].get<int>()) + " turns";
+        text += "; every setting reads back";
+        GlobalOptions now = o_;
+        now.line = LineAt(at_);
+        now.address = at_.address;
+        return PrintDone(now, kAsked, {{"found", found_}, {"set", set_}, {"reads_back", set_}},
+                         text);
     }
 
-    std::string text =
-        "found " + Place(was.address, was.baud) + "; now " + Place(s.at.address, s.at.line.baud);
-    if (s.readsBack.contains("turns"))
-        text += ", " + std::to_string(s.readsBack["turns"].get<int>()) + " turns";
-    text += "; every setting reads back";
-    return PrintDone(s.at, kAsked, {{"found", found}, {"set", set}, {"reads_back", s.readsBack}},
-                     text);
+private:
+    LineSettings LineAt(const Place& at) const {
+        LineSettings line = o_.line;
+        line.baud = at.baud;
+        return line;
+    }
+
+    // One exchange on a line opened for it at `at`'s rate (the port is exclusive: a read at a new
+    // rate needs it free).
+    template <class Operation>
+    Result At(const Place& at, Operation operation) {
+        LinkState link(o_.watch);
+        return WithLine(link, LineAt(at), operation);
+    }
+
+    // Reads at `at` until it answers, kReadTries times at most (once, when a stop is waiting).
+    Result ReadAt(const Place& at, bool turns) {
+        Result read;
+        for (int attempt = 0; attempt < kReadTries; ++attempt) {
+            read = At(at, [&](SensorLine& s) {
+                return turns ? s.ReadTurns(at.address) : s.ReadMeasurement(at.address);
+            });
+            if (read.done() || read.outcome == Outcome::PortFailed || interrupt_.Requested())
+                break;
+        }
+        return read;
+    }
+
+    StepEnd RunStep(const Step& step) {
+        const Result written =
+            At(at_, [&](SensorLine& s) { return (s.*step.write)(at_.address, step.value); });
+        if (written.outcome == Outcome::PortFailed)
+            return {StepEnd::PortFailed, {}, written.opening};
+        const std::string write = written.done()
+                                      ? "acknowledged"
+                                      : "unacknowledged (" + DescribeCause(written.exchange) + ")";
+        const std::string didNot = written.done() ? " but did not take" : " and did not take";
+        const bool turns = step.key == std::string("turns");
+        const Place after = step.After(at_);
+        const Result readBack = ReadAt(after, turns);
+        if (readBack.outcome == Outcome::PortFailed)
+            return {StepEnd::PortFailed, {}, readBack.opening};
+        if (readBack.done() && (!turns || TurnsValue(readBack.word) == step.value))
+            return {StepEnd::Took, {}, {}};
+        if (readBack.done())  // the turns read back, and differ
+            return {StepEnd::NotTaken,
+                    write + didNot + ": the sensor reads back " +
+                        std::to_string(TurnsValue(readBack.word)) + " turns",
+                    {}};
+        const std::string lost = "no answer at " + Where(after) + " (" +
+                                 DescribeCause(readBack.exchange) + ", " +
+                                 std::to_string(kReadTries) + " tries)";
+        if (after == at_)
+            return {StepEnd::Unknown, write + ", then " + lost, {}};
+        const Result before = ReadAt(at_, false);
+        if (before.done())
+            return {StepEnd::NotTaken,
+                    write + didNot + ": the sensor still answers at " + Where(at_),
+                    {}};
+        return {StepEnd::Unknown, write + ", then " + lost + " nor at " + Where(at_), {}};
+    }
+
+    // A provision that ends before its last step: what was written, what was not, and where the
+    // sensor may be now (one place when it answered there).
+    int Report(const Step* failed, const std::vector<Step>& notWritten, std::string text,
+               const char* cause, const std::vector<Place>& maybe) {
+        Json left = Json::array();
+        std::string names;
+        for (const Step& step : notWritten) {
+            left.push_back(step.key);
+            names += (names.empty() ? "" : ", ") + step.Text();
+        }
+        std::string done;
+        for (const auto& [key, value] : set_.items())
+            done += (done.empty() ? "" : ", ") + std::string(key) + " " +
+                    std::to_string(value.get<int>());
+        text += "; done: " + (done.empty() ? "nothing" : done);
+        if (!names.empty())
+            text += "; not written: " + names;
+        text += maybe.size() == 1
+                    ? "; the sensor answers at " + Where(maybe.front())
+                    : "; the sensor is at " + Where(maybe[0]) + " or at " + Where(maybe[1]);
+        Json object =
+            ResultJson(false, LineAt(maybe.front()),
+                       maybe.size() == 1 ? Json(maybe.front().address) : Json(nullptr), kAsked);
+        if (maybe.size() > 1)
+            object["baud"] = nullptr;
+        object["found"] = found_;
+        object["set"] = set_;
+        object["failed_step"] = failed ? Json(failed->key) : Json(nullptr);
+        object["not_written"] = left;
+        object["at"] = Json::array();
+        for (const Place& place : maybe)
+            object["at"].push_back(PlaceJson(place));
+        return ReportFailure(o_, object, text, cause, EXIT_SENSOR);
+    }
+
+    const GlobalOptions& o_;
+    InterruptWatch& interrupt_;
+    Json found_;
+    Place at_;
+    Json set_ = Json::object();  // the steps that took, with their values
+};
+
+// Gives the one sensor found the turns, the address and the rate asked for, each read back.
+// Signals are held from the start, so that a stop ends it between two steps, never inside one.
+int Provision(const GlobalOptions& o, const ProvisionOptions& p) {
+    InterruptWatch interrupt;
+    Probe was;
+    Json found;
+    if (const int status = FindOnlySensor(o, p, interrupt, was, found); status != EXIT_DONE)
+        return status;
+    std::vector<Step> steps;
+    if (p.turns)
+        steps.push_back({"turns", *p.turns, &SensorLine::SetTurns});
+    if (p.address)
+        steps.push_back({"address", *p.address, &SensorLine::SetAddress});
+    if (p.baud)
+        steps.push_back({"baud", *p.baud, &SensorLine::SetBaud});
+    const Place at{was.address, was.baud};
+    return Provisioning(o, interrupt, found, at).Run(steps, at);
 }
 
 }  // namespace
@@ -148,7 +289,9 @@ void AddProvisionCommand(CLI::App& app, const GlobalOptions& o, CommandRun& run)
         "exactly one sensor found, it gets the turns, then the address, then the rate, each read\n"
         "back before the next write. With no sensor or several, nothing is written (exit 1).\n"
         "Prints one record: what was found, what was set, what reads back. Exit 0 only if every\n"
-        "setting reads back.");
+        "setting reads back. A read-back without an answer is tried 3 times. A failed step or a\n"
+        "stop (Ctrl-C) ends it after the step under way, naming what was written, what was not\n"
+        "and where the sensor answers (JSON: set, failed_step, not_written, at).");
     provision->add_option("--address", p->address, "the new address, 0-255")
         ->type_name("N")
         ->transform(Whole(ADDRESS_MIN, ADDRESS_MAX));
