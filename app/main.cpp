@@ -92,6 +92,9 @@ int main(int argc, char** argv) {
     QApplication application(argc, argv);
     if (!translation.isEmpty())
         QCoreApplication::installTranslator(&translation);
+    QTranslator qtTexts;
+    if (LoadQtTranslation(qtTexts, translation))
+        QCoreApplication::installTranslator(&qtTexts);
     ConfigureApplication();
     CSensorApp app;
     return app.InitInstance() ? application.exec() : 0;

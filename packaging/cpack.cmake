@@ -37,7 +37,7 @@ package leaves group memberships to the administrator.")
 #   desktop Qt prefers its native plugin in qt6-wayland and otherwise runs through XWayland, so
 #   that package is recommended, not required.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS fonts-arphic-uming)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-arphic-uming, qt6-translations-l10n")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS qt6-wayland)
 
 include(CPack)

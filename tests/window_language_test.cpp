@@ -78,6 +78,25 @@ private Q_SLOTS:
         QCOMPARE(chosen.join(u' '), U("zh zh en zh"));
     }
 
+    // Qt's own dialogs (saving a log: the file dialog and its buttons) speak the window's
+    // language: Chinese in the Chinese window, English in the English one.
+    void qtsOwnDialogsSpeakTheWindowsLanguage() {
+        for (const bool english : {false, true}) {
+            const Language language(english);
+            QTranslator qt;
+            if (LoadQtTranslation(qt, language.translator))
+                QCoreApplication::installTranslator(&qt);
+            QFileDialog dialog;
+            dialog.setOption(QFileDialog::DontUseNativeDialog);
+            dialog.setAcceptMode(QFileDialog::AcceptSave);
+            QStringList buttons;
+            for (const QAbstractButton* button : dialog.findChildren<QAbstractButton*>())
+                buttons << button->text();
+            QCoreApplication::removeTranslator(&qt);
+            QVERIFY2(HasChinese(buttons.join(u' ')) != english, qPrintable(buttons.join(u' ')));
+        }
+    }
+
     // Each text in its control's rectangle, those the program sets at run time included, in both
     // languages; in English none is left in Chinese.
     void textsFitTheirControls() {

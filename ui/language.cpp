@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "language.h"
 
+#include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
 
@@ -24,5 +25,17 @@ bool LoadTranslation(QTranslator& translator, const QStringList& languages) {
                             QStringLiteral(":/i18n")))
             return true;
     }
+    return false;
+}
+
+bool LoadQtTranslation(QTranslator& qt, const QTranslator& own) {
+    static const bool initialized = (InitTranslationResources(), true);
+    (void)initialized;
+    if (!own.isEmpty())
+        return false;  // English: Qt's own texts already are
+    for (const QString& folder :
+         {QStringLiteral(":/i18n"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)})
+        if (qt.load(QStringLiteral("qtbase_zh_CN"), folder))
+            return true;
     return false;
 }

@@ -14,3 +14,9 @@ bool LoadTranslation(QTranslator& translator, const QStringList& languages);
 
 // Whether `language` is the windows' own, which needs no translation.
 bool IsSourceLanguage(const QString& language);
+
+// Qt's own texts (the file dialog, its overwrite question, the standard buttons) in the windows'
+// language, so that no English dialog opens inside the Chinese window: when `own` is empty (the
+// windows speak Chinese), loads Qt's Chinese translation into `qt`, from the program's resources
+// (the Windows build embeds it) or where Qt keeps its translations. Returns whether it did.
+bool LoadQtTranslation(QTranslator& qt, const QTranslator& own);
