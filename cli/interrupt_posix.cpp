@@ -43,6 +43,15 @@ InterruptWatch::~InterruptWatch() {
     sigprocmask(SIG_SETMASK, &platform_->previous, nullptr);
 }
 
+int InterruptWatch::Descriptor() const {
+    return platform_->fd;
+}
+
+bool InterruptWatch::Pending() const {
+    pollfd signal{platform_->fd, POLLIN, 0};
+    return requested_ || (platform_->fd >= 0 && poll(&signal, 1, 0) > 0);
+}
+
 bool InterruptWatch::Requested() {
     return WaitUntil(std::chrono::steady_clock::time_point{});
 }

@@ -34,6 +34,14 @@ InterruptWatch::~InterruptWatch() {
     SetConsoleCtrlHandler(OnConsoleEvent, FALSE);
 }
 
+int InterruptWatch::Descriptor() const {
+    return -1;
+}
+
+bool InterruptWatch::Pending() const {
+    return requested_ || WaitForSingleObject(g_requested, 0) == WAIT_OBJECT_0;
+}
+
 bool InterruptWatch::Requested() {
     return WaitUntil(std::chrono::steady_clock::time_point{});
 }

@@ -155,6 +155,7 @@ int RunMonitor(const MonitorRun& o) {
     // From before the open until after the close, so that a stop never leaves the port held.
     InterruptWatch interrupt;
     LinkState link(o.watch);
+    link.stopFd = interrupt.Descriptor();
     SensorLine sensor(link, o.line);
     if (!sensor.open())
         return ReportPortFailure(o, {{"command", "monitor"}}, o.line, sensor.opening());
@@ -168,6 +169,8 @@ int RunMonitor(const MonitorRun& o) {
     auto next = Clock::now();
     for (long n = 1;; ++n) {
         const Reading reading = reader.Take();
+        if (!reading.ok && interrupt.Requested())
+            break;  // cut short by the stop: no reading at all
         summary.Add(reading);
         if (!PrintReading(o, port, reading) || n == o.monitor.count)
             break;

@@ -9,10 +9,15 @@ int RunExchange(const GlobalOptions& o, const Json& asked,
                 const std::function<int(SensorLine&, const Result&)>& done) {
     InterruptWatch interrupt;
     LinkState link(o.watch);
+    link.stopFd = interrupt.Descriptor();
     SensorLine sensor(link, o.line);
     if (!sensor.open())
         return ReportPortFailure(o, asked, o.line, sensor.opening());
     const Result result = exchange(sensor);
+    // An exchange that a stop cut short is no failure to report: the port closes, and the stop
+    // then ends the program.
+    if (!result.done() && interrupt.Pending())
+        return EXIT_SENSOR;
     if (!result.done()) {
         // The command line was checked against the same ranges, so only the exchange can fail.
         return ReportExchangeFailure(o, asked, result.exchange, o.address);

@@ -92,6 +92,7 @@ int RunSearch(const GlobalOptions& o, const SearchOptions& s) {
     ProgressLine progress(!o.quiet && !o.trace && isatty(STDERR_FILENO), total);
     InterruptWatch interrupt;
     LinkState link(o.watch);
+    link.stopFd = interrupt.Descriptor();
     int done = 0;
     bool outputGone = false;  // nobody reads what we find any more: stop as on Ctrl-C
     bool toldLate = false;

@@ -169,7 +169,7 @@ ExchangeRecord TransactOn(LinkState& link, int address, int function, int reg, i
     }
     WritePort(link.port, record.request.data(), REQUEST_LENGTH);
     const ReplySource port{
-        [&](int count, int ms) { return WaitForInput(link.port, count, ms); },
+        [&](int count, int ms) { return WaitForInput(link.port, count, ms, link.stopFd); },
         [&](uint8_t* bytes, int length) { return ReadPort(link.port, bytes, length); }};
     ReceiveReply(record, port, replyLength, budgetMs, firstByteMs, EchoMs(link.baud));
     if (record.cause == ExchangeCause::OtherSender && from == ReplyFrom::RequestedOnly)

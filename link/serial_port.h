@@ -79,8 +79,10 @@ std::string DescribeOpenError(const PortOpening& opening);
 
 // Waits until at least `count` received bytes are queued (not yet read) or budgetMs has passed.
 // Returns the number queued at that moment, which may exceed `count`. Never fails: an empty
-// handle or a broken line simply yields a short count after the budget.
-int WaitForInput(const PortHandle& handle, int count, int budgetMs);
+// handle or a broken line simply yields a short count after the budget. POSIX: a wait also ends,
+// at once, while `stopFd` (when not -1) is readable: a stop asked for by a signal does not wait
+// out a long budget. Windows has no such descriptor and takes -1 only.
+int WaitForInput(const PortHandle& handle, int count, int budgetMs, int stopFd = -1);
 
 // True when the line has hung up for good: the device is gone (an adapter pulled out) or the
 // other end of a pseudo-terminal closed. Reopening the port is the only way back.

@@ -215,7 +215,7 @@ void PurgePort(const PortHandle& handle) {
         (void)tcflush(Fd(handle), TCIOFLUSH);
 }
 
-int WaitForInput(const PortHandle& handle, int count, int budgetMs) {
+int WaitForInput(const PortHandle& handle, int count, int budgetMs, int stopFd) {
     const auto deadline = Clock::now() + milliseconds(budgetMs > 0 ? budgetMs : 0);
     if (!handle)
         return 0;
@@ -225,7 +225,13 @@ int WaitForInput(const PortHandle& handle, int count, int budgetMs) {
     const int watcher = epoll_create1(EPOLL_CLOEXEC);
     epoll_event interest{};
     interest.events = EPOLLIN | EPOLLET;
+    interest.data.fd = fd;
     const bool watching = watcher >= 0 && epoll_ctl(watcher, EPOLL_CTL_ADD, fd, &interest) == 0;
+    epoll_event stop{};
+    stop.events = EPOLLIN;  // level-triggered: it stays readable until the stop is taken
+    stop.data.fd = stopFd;
+    if (watching && stopFd >= 0)
+        epoll_ctl(watcher, EPOLL_CTL_ADD, stopFd, &stop);
     int queued = QueuedBytes(fd);
     while (queued < count) {
         const int left = RemainingMs(deadline);
@@ -236,6 +242,10 @@ int WaitForInput(const PortHandle& handle, int count, int budgetMs) {
             const int ready = epoll_wait(watcher, &event, 1, left);
             if (ready < 0 && errno != EINTR)
                 break;
+            if (ready > 0 && event.data.fd == stopFd) {
+                queued = QueuedBytes(fd);
+                break;
+            }
             // A hung-up line (adapter unplugged, peer gone) stays hung up: nothing more will come.
             if (ready > 0 && (event.events & (EPOLLHUP | EPOLLERR))) {
                 queued = QueuedBytes(fd);

@@ -259,7 +259,7 @@ void PurgePort(const PortHandle& handle) {
     PurgeComm(port.comm, PURGE_RXABORT | PURGE_RXCLEAR | PURGE_TXABORT | PURGE_TXCLEAR);
 }
 
-int WaitForInput(const PortHandle& handle, int count, int budgetMs) {
+int WaitForInput(const PortHandle& handle, int count, int budgetMs, int /*stopFd*/) {
     if (!handle)
         return 0;
     Port& port = Of(handle);
