@@ -33,21 +33,24 @@ struct SearchPlan {
 bool SearchRangeValid(int first, int last);
 
 // The shortest wait in which a reply could come at this rate: the request's and the reply's
-// bytes on the wire (10 bits a byte) plus the sensor's turnaround, rounded up to a millisecond.
+// bytes on the wire (10 bits a byte) plus the sensor's turnaround, rounded up to a millisecond,
+// and a margin of 3 ms and a tenth of the turnaround.
 int FastProbeBudgetMs(int baud, int turnaroundMs);
 
 // The latest a reply's first byte can come at this rate: the request's bytes and one byte of the
-// reply on the wire, plus the turnaround, rounded up to a millisecond. A sensor that has not begun
-// answering by then will not have answered within FastProbeBudgetMs either.
+// reply on the wire, plus the turnaround, rounded up to a millisecond, and the same margin. A
+// sensor that has not begun answering by then will not have answered within FastProbeBudgetMs
+// either.
 int FastFirstByteMs(int baud, int turnaroundMs);
 
 // A fast search: each probe waits only as long as a reply could take at its rate, and gives up as
 // soon as the reply's first byte is overdue.
 void UseFastProbes(SearchPlan& plan, int turnaroundMs);
 
-// A find is a reply from the probed address with the probed function, nothing else: a sensor
-// slower than the probe's budget answers during the next probe, and taking that reply would name
-// an address where nobody is.
+// A find is a reply from the probed address with the probed function, nothing else, confirmed by
+// a read at that address and rate with a command's full wait: a sensor slower than the probe's
+// budget answers during the next probe, and taking that reply would name an address where nobody
+// is, or the same address at the wrong rate. Such a late answer is reported as late.
 struct Probe {
     int address = 0;
     int baud = 0;

@@ -73,7 +73,8 @@ TEST(CliRun, EveryStopEndsTheWorkAndFreesThePort) {
     }
 }
 
-// Every sensor of the range at every rate of the sensor, 19200 too, once each: 16 x 5 probes.
+// Every sensor of the range at every rate of the sensor, 19200 too, once each: 16 x 5 probes, and
+// a read that confirms each of the 4 finds.
 TEST(CliRun, SearchAllListsEverySensorOfTheLine) {
     SimOnCom sim({"--address", "5", "--baud", "4800", "--sensor", "9@1200:1.5", "--sensor",
                   "12@9600:-3", "--sensor", "14@19200:2"});
@@ -85,7 +86,28 @@ TEST(CliRun, SearchAllListsEverySensorOfTheLine) {
         expected.push_back(R"({"ok":true,"port":"COM1","baud":)" + std::to_string(baud) +
                            R"(,"address":)" + std::to_string(address) + R"(,"command":"search"})");
     EXPECT_EQ(Lines(r.out), expected);
-    EXPECT_EQ(sim.LogLines().size(), 80u);
+    EXPECT_EQ(sim.LogLines().size(), 84u);
+}
+
+// A find is a find. A sensor at 3@4800 that answers 110 ms after a request is heard during the
+// 9600 probe of its address, the 4800 probe having given up: the read that confirms a find gets
+// no answer at 9600, so it is a late answer, not a sensor at 9600. A sensor that takes exactly the
+// allowance is always found.
+TEST(CliRun, SearchReportsOnlyWhatAConfirmingReadFinds) {
+    {
+        SimOnCom sim({"--address", "3", "--baud", "4800", "--turnaround-ms", "110"});
+        const CtlResult r = RunCtl(
+            {"search", "--fast", "--all", "--rates", "4800,9600", "--from", "3", "--to", "3"});
+        EXPECT_EQ(r.status, 1) << r.out;
+        EXPECT_EQ(r.out, "");
+        EXPECT_NE(r.err.find("a sensor answered late"), std::string::npos) << r.err;
+    }
+    SimOnCom sim({"--address", "3", "--turnaround-ms", "50"});
+    int found = 0;
+    for (int run = 0; run < 16; ++run)
+        found +=
+            RunCtl({"search", "--fast", "--rates", "9600", "--from", "3", "--to", "3"}).status == 0;
+    EXPECT_EQ(found, 16);
 }
 
 }  // namespace

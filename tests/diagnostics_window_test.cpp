@@ -33,8 +33,8 @@ class DiagnosticsWindowTest : public QObject {
 private Q_SLOTS:
     void initTestCase() { IsolateComPorts(); }
 
-    // A search at 9600 over addresses 0..5 finds the sensor at 2: three probes, in order; then
-    // reading the turns is one more row.
+    // A search at 9600 over addresses 0..5 finds the sensor at 2: three probes, in order, and the
+    // read that confirms the find; then reading the turns is one more row.
     void logListsTheProbesAndTheCommands() {
         WindowOnSim w({}, "2");
         RecordedMessages messages;
@@ -47,12 +47,12 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(!messages.texts.isEmpty() && !w.dialog.SearchWorkerRunning(),
                                  5000);
         Click(w.dialog, IDC_READ_TURNS);
-        QTRY_COMPARE(log->model().rowCount(), 4);
+        QTRY_COMPARE(log->model().rowCount(), 5);
         QStringList heads;  // address, function, register; each column is the log test's
-        for (int row = 0; row < 4; ++row)
+        for (int row = 0; row < 5; ++row)
             heads << log->model().index(row, TrafficLogModel::Request).data().toString().left(11);
         QCOMPARE(heads, (QStringList{U("00 04 00 00"), U("01 04 00 00"), U("02 04 00 00"),
-                                     U("02 04 00 02")}));
+                                     U("02 04 00 00"), U("02 04 00 02")}));
     }
 
     // The sensor goes away during acquisition and comes back on the same link: failures while it

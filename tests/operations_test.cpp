@@ -121,8 +121,9 @@ TEST(Operations, AReadingIgnoresALateReplyToTheLastOne) {
 }
 
 // Addresses outer, rates inner; a find ends the search unless all are wanted; a stop is seen
-// before each probe. The fast budgets: request and reply, 15 bytes of 10 bits, plus the
-// turnaround (15.625 ms at 9600, 125 at 1200); the first byte, 9 bytes.
+// before each probe; a find is confirmed by a read of its own. The fast budgets: request and
+// reply, 15 bytes of 10 bits, plus the turnaround (15.625 ms at 9600, 125 at 1200), plus a margin
+// of 3 ms and a tenth of the turnaround (8 ms for 50); the first byte, 9 bytes.
 TEST(Search, ProbesInOrderWithinTheirBudgets) {
     const struct {
         int first, last;
@@ -131,11 +132,11 @@ TEST(Search, ProbesInOrderWithinTheirBudgets) {
                   {-1, 3, false}, {0, 256, false}, {INT_MIN, 5, false}};
     for (const auto& r : ranges)
         EXPECT_EQ(SearchRangeValid(r.first, r.last), r.valid) << r.first << ".." << r.last;
-    EXPECT_EQ(FastProbeBudgetMs(9600, 50), 66);
-    EXPECT_EQ(FastProbeBudgetMs(1200, 50), 175);
-    EXPECT_EQ(FastProbeBudgetMs(19200, 0), 8);
-    EXPECT_EQ(FastFirstByteMs(9600, 50), 60);
-    EXPECT_EQ(FastFirstByteMs(1200, 50), 125);
+    EXPECT_EQ(FastProbeBudgetMs(9600, 50), 74);
+    EXPECT_EQ(FastProbeBudgetMs(1200, 50), 183);
+    EXPECT_EQ(FastProbeBudgetMs(19200, 0), 11);
+    EXPECT_EQ(FastFirstByteMs(9600, 50), 68);
+    EXPECT_EQ(FastFirstByteMs(1200, 50), 133);
 
     SimOnCom sim({"--address", "3", "--baud", "4800"});
     LinkState link;
@@ -147,7 +148,7 @@ TEST(Search, ProbesInOrderWithinTheirBudgets) {
     const SearchResult first = Search(link, plan, nullptr, [&](const Probe&) { ++reported; });
     EXPECT_EQ(first.end, SearchEnd::Found);
     EXPECT_EQ(Probes(sim), (std::vector<std::string>{"2@1200", "2@2400", "2@4800", "2@9600",
-                                                     "3@1200", "3@2400", "3@4800"}));
+                                                     "3@1200", "3@2400", "3@4800", "3@4800"}));
     EXPECT_EQ(reported, 7);
     EXPECT_FALSE(link.port) << "each probe closes its port";
     plan.stopAtFirst = false;
