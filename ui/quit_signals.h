@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The window asked to end by a signal (Ctrl-C in its terminal, `kill`, the terminal closing, and
-// every other signal whose default would end it) ends as its close button ends it: a process killed mid-acquisition would leave the port's exclusive
-// flag set, and every later open refused as busy while anything else holds the tty.
+// every other signal whose default would end it) ends as its close button ends it: a process
+// killed mid-acquisition would leave the port's exclusive flag set, and every later open refused
+// as busy while anything else holds the tty.
 #pragma once
 
 // First thing in main, before any thread starts (the platform's own included): those signals no
