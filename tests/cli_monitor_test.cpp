@@ -92,7 +92,7 @@ TEST(CliRun, SearchAllListsEverySensorOfTheLine) {
 // A find is a find. A sensor at 3@4800 that answers 110 ms after a request is heard during the
 // 9600 probe of its address, the 4800 probe having given up: the read that confirms a find gets
 // no answer at 9600, so it is a late answer, not a sensor at 9600. A sensor that takes exactly the
-// allowance is always found.
+// allowance, its reply's bytes coming at the wire's pace, is always found.
 TEST(CliRun, SearchReportsOnlyWhatAConfirmingReadFinds) {
     {
         SimOnCom sim({"--address", "3", "--baud", "4800", "--turnaround-ms", "110"});
@@ -102,7 +102,7 @@ TEST(CliRun, SearchReportsOnlyWhatAConfirmingReadFinds) {
         EXPECT_EQ(r.out, "");
         EXPECT_NE(r.err.find("a sensor answered late"), std::string::npos) << r.err;
     }
-    SimOnCom sim({"--address", "3", "--turnaround-ms", "50"});
+    SimOnCom sim({"--address", "3", "--turnaround-ms", "50", "--wire-timing"});
     int found = 0;
     for (int run = 0; run < 16; ++run)
         found +=
