@@ -126,7 +126,7 @@ public:
         for (size_t i = 0; i < steps.size(); ++i) {
             const std::vector<Step> rest(steps.begin() + static_cast<long>(i), steps.end());
             if (interrupt_.Requested())
-                return Report(nullptr, rest, "provision stopped", "stopped", {at_});
+                return Report(nullptr, rest, "provision stopped", "stopped", {at_}, true);
             const Step& step = steps[i];
             const StepEnd end = RunStep(step);
             if (end.kind == StepEnd::PortFailed) {
@@ -134,12 +134,13 @@ public:
                 return ReportPortFailure(o_, kAsked, line, end.opening);
             }
             if (end.kind != StepEnd::Took) {
-                const std::vector<Place> maybe = end.kind == StepEnd::NotTaken
-                                                     ? std::vector{at_}
-                                                     : std::vector{at_, step.After(at_)};
+                std::vector<Place> maybe{at_};
+                if (end.kind == StepEnd::Unknown && step.After(at_) != at_)
+                    maybe.push_back(step.After(at_));
                 return Report(&step, {rest.begin() + 1, rest.end()},
                               "provision: " + step.Text() + ": " + end.why,
-                              end.kind == StepEnd::NotTaken ? "not taken" : "no reply", maybe);
+                              end.kind == StepEnd::NotTaken ? "not taken" : "no reply", maybe,
+                              end.kind == StepEnd::NotTaken);
             }
             set_[step.key] = step.value;
             at_ = step.After(at_);
@@ -218,9 +219,9 @@ private:
     }
 
     // A provision that ends before its last step: what was written, what was not, and where the
-    // sensor may be now (one place when it answered there).
+    // sensor may be now (`answered`: it answered there last).
     int Report(const Step* failed, const std::vector<Step>& notWritten, std::string text,
-               const char* cause, const std::vector<Place>& maybe) {
+               const char* cause, const std::vector<Place>& maybe, bool answered) {
         Json left = Json::array();
         std::string names;
         for (const Step& step : notWritten) {
@@ -234,9 +235,10 @@ private:
         text += "; done: " + (done.empty() ? "nothing" : done);
         if (!names.empty())
             text += "; not written: " + names;
-        text += maybe.size() == 1
-                    ? "; the sensor answers at " + Where(maybe.front())
-                    : "; the sensor is at " + Where(maybe[0]) + " or at " + Where(maybe[1]);
+        text += std::string(answered ? "; the sensor answers at " : "; the sensor is at ") +
+                Where(maybe.front());
+        if (maybe.size() > 1)
+            text += " or at " + Where(maybe[1]);
         Json object =
             ResultJson(false, LineAt(maybe.front()),
                        maybe.size() == 1 ? Json(maybe.front().address) : Json(nullptr), kAsked);
