@@ -10,14 +10,17 @@
 static void InitTranslationResources() {
     Q_INIT_RESOURCE(translations);
 }
+static void EnsureTranslationResources() {  // once, before the first load
+    static const bool initialized = (InitTranslationResources(), true);
+    (void)initialized;
+}
 
 bool IsSourceLanguage(const QString& language) {
     return QLocale(language).language() == QLocale::Chinese;
 }
 
 bool LoadTranslation(QTranslator& translator, const QStringList& languages) {
-    static const bool initialized = (InitTranslationResources(), true);
-    (void)initialized;
+    EnsureTranslationResources();
     for (const QString& language : languages) {
         if (IsSourceLanguage(language))
             return false;
@@ -29,8 +32,7 @@ bool LoadTranslation(QTranslator& translator, const QStringList& languages) {
 }
 
 bool LoadQtTranslation(QTranslator& qt, const QTranslator& own) {
-    static const bool initialized = (InitTranslationResources(), true);
-    (void)initialized;
+    EnsureTranslationResources();
     if (!own.isEmpty())
         return false;  // English: Qt's own texts already are
     for (const QString& folder :
