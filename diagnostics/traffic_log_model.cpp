@@ -52,7 +52,9 @@ QString CauseText(const ExchangeRecord& record) {
         case ExchangeCause::Accepted: return ResText(kCauseAccepted);
         case ExchangeCause::OtherSender: return ResText(kCauseOtherSender);
         case ExchangeCause::NoReply: return ResText(kCauseNoReply);
-        case ExchangeCause::Short: return ResText(kCauseShort).arg(bytes);
+        // The log names an exception reply by its length, as it always has.
+        case ExchangeCause::Short:
+        case ExchangeCause::Exception: return ResText(kCauseShort).arg(bytes);
         case ExchangeCause::TooLong: return ResText(kCauseTooLong);
         case ExchangeCause::BadCheck: return ResText(kCauseBadCheck);
         case ExchangeCause::EchoCorrupted: return ResText(kCauseEchoCorrupted);

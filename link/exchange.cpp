@@ -76,6 +76,11 @@ ExchangeCause JudgeReply(const uint8_t* request, const uint8_t* reply, int got, 
         return ExchangeCause::NoReply;
     if (queued > replyLength)
         return ExchangeCause::TooLong;
+    // An exception reply is short by design, and said as what it is once its check holds.
+    if (got == EXCEPTION_LENGTH && queued == EXCEPTION_LENGTH && replyLength > EXCEPTION_LENGTH &&
+        reply[1] == (request[1] | 0x80) &&
+        Crc16(reply, EXCEPTION_LENGTH - 2) == (reply[3] << 8 | reply[4]))
+        return ExchangeCause::Exception;
     if (replyLength < 3 || got != replyLength || queued != replyLength)
         return ExchangeCause::Short;
     const uint16_t check = Crc16(reply, replyLength - 2);
@@ -98,8 +103,50 @@ std::string DescribeCause(const ExchangeRecord& record) {
         case ExchangeCause::EchoCorrupted: return "echo corrupted";
         case ExchangeCause::EchoNoReply: return "echo, no reply";
         case ExchangeCause::LateAnswer: return "late answer from another address or function";
+        case ExchangeCause::Exception: {
+            const int code = ExceptionCode(record);
+            const std::string name = ExceptionName(code);
+            return "exception " + std::to_string(code) + (name.empty() ? "" : " (" + name + ")");
+        }
     }
     return {};
+}
+
+const char* CauseCode(ExchangeCause cause) {
+    switch (cause) {
+        case ExchangeCause::Accepted: return "accepted";
+        case ExchangeCause::OtherSender: return "other_sender";
+        case ExchangeCause::NoReply: return "no_reply";
+        case ExchangeCause::Short: return "short";
+        case ExchangeCause::TooLong: return "too_long";
+        case ExchangeCause::BadCheck: return "bad_check";
+        case ExchangeCause::EchoCorrupted: return "echo_corrupted";
+        case ExchangeCause::EchoNoReply: return "echo_no_reply";
+        case ExchangeCause::LateAnswer: return "late_answer";
+        case ExchangeCause::Exception: return "exception";
+    }
+    return "";
+}
+
+int ExceptionCode(const ExchangeRecord& record) {
+    return record.cause == ExchangeCause::Exception && record.reply.size() > 2 ? record.reply[2]
+                                                                               : 0;
+}
+
+const char* ExceptionName(int code) {
+    // The Modbus application protocol's exception codes; 7 and 9 are unassigned.
+    switch (code) {
+        case 1: return "illegal function";
+        case 2: return "illegal data address";
+        case 3: return "illegal data value";
+        case 4: return "server device failure";
+        case 5: return "acknowledge";
+        case 6: return "server device busy";
+        case 8: return "memory parity error";
+        case 10: return "gateway path unavailable";
+        case 11: return "gateway target device failed to respond";
+    }
+    return "";
 }
 
 void ReceiveReply(ExchangeRecord& record, const ReplySource& source, int replyLength, int budgetMs,

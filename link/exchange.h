@@ -19,6 +19,7 @@ inline constexpr int SHORT_WAIT_MS = 500;  // a search probe
 inline constexpr int LONG_WAIT_MS = 4000;  // every other exchange
 inline constexpr int REPLY_LENGTH = 7;     // the sensor answers reads and writes alike in 7 bytes
 inline constexpr int REQUEST_LENGTH = 8;
+inline constexpr int EXCEPTION_LENGTH = 5;  // address, function | 0x80, code, check
 
 // The Modbus check with its two bytes swapped, so that sending the result high byte first puts
 // the CRC's low-order byte on the wire first, as Modbus RTU wants.
@@ -40,6 +41,7 @@ enum class ExchangeCause {
     EchoCorrupted,  // what came first began as the request but was cut short or differs from it
     EchoNoReply,    // the request came back whole, and nothing after it
     LateAnswer,     // from another address or function where only the requested one counts
+    Exception,      // a Modbus exception reply: the function with its top bit set, and a code
 };
 
 // Whose reply an exchange accepts. Commands take one from another address or function, as the
@@ -67,9 +69,21 @@ struct ExchangeRecord {
     }
 };
 
-// The cause in words: "accepted", "no reply", "short, 5 bytes", "too long, 8 bytes",
-// "bad check", "accepted from another address or function", "echo corrupted", "echo, no reply".
+// The cause in words: "accepted", "no reply", "short, 6 bytes", "too long, 8 bytes",
+// "bad check", "accepted from another address or function", "echo corrupted", "echo, no reply",
+// "exception 2 (illegal data address)".
 std::string DescribeCause(const ExchangeRecord& record);
+
+// The cause as a word a script can compare: "accepted", "other_sender", "no_reply", "short",
+// "too_long", "bad_check", "echo_corrupted", "echo_no_reply", "late_answer", "exception".
+const char* CauseCode(ExchangeCause cause);
+
+// An exception reply's code (its third byte); 0 for any other cause.
+int ExceptionCode(const ExchangeRecord& record);
+
+// The standard name of a Modbus exception code ("illegal data address"); "" for a code that has
+// none.
+const char* ExceptionName(int code);
 
 // Where the bytes of an exchange come from once its request is out: the port, or for tests and
 // fuzzing a scripted line. `wait` and `read` behave as WaitForInput and ReadPort.

@@ -32,3 +32,16 @@ std::string DescribeOpenError(const PortOpening& opening) {
     }
     return {};
 }
+
+const char* OpenErrorCode(OpenError error) {
+    switch (error) {
+        case OpenError::None: return "";
+        case OpenError::NoDevice: return "no_device";
+        case OpenError::Busy: return "busy";
+        case OpenError::NoPermission: return "permission";
+        case OpenError::NotSerial: return "not_serial";
+        case OpenError::RateRefused: return "rate_refused";
+        case OpenError::Other: return "other";
+    }
+    return "";
+}

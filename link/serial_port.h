@@ -77,6 +77,10 @@ std::string SystemErrorText(int osError);
 // denied; add yourself to the group dialout and log in again". "" for OpenError::None.
 std::string DescribeOpenError(const PortOpening& opening);
 
+// The reason as a word a script can compare: "no_device", "busy", "permission", "not_serial",
+// "rate_refused", "other"; "" for OpenError::None.
+const char* OpenErrorCode(OpenError error);
+
 // Waits until at least `count` received bytes are queued (not yet read) or budgetMs has passed.
 // Returns the number queued at that moment, which may exceed `count`. Never fails: an empty
 // handle or a broken line simply yields a short count after the budget. POSIX: a wait also ends,

@@ -140,7 +140,7 @@ TEST(SerialPort, TransactGivesEachCause) {
         {"HEALTHY", WRITE_TURNS, ExchangeCause::Accepted, 777, 0, 150},
         {"SILENT", SEARCH_PROBE, ExchangeCause::NoReply, 777, 0, SHORT_WAIT_MS + 30},
         {"SILENT", SEARCH_PROBE, ExchangeCause::NoReply, 777, 60, 400},
-        {"EXCEPTION", READ_MEASUREMENT, ExchangeCause::Short, 777, 0, SHORT_WAIT_MS + 30},
+        {"EXCEPTION", READ_MEASUREMENT, ExchangeCause::Exception, 777, 0, SHORT_WAIT_MS + 30},
         {"ECHO_WRITES", ZERO, ExchangeCause::EchoNoReply, 777, 0, SHORT_WAIT_MS + 30},
         {"ECHO", READ_MEASUREMENT, ExchangeCause::Accepted, 123, 0, 150},
     };

@@ -43,6 +43,9 @@ TEST(JudgeReply, TellsEachCause) {
     const auto writeOne = BuildRequest(1, FUNCTION_WRITE, 0, 1);
     std::vector<uint8_t> flipped = worked;
     flipped[4] ^= 1;
+    const std::vector<uint8_t> exception = {0x01, 0x84, 0x02, 0xC2, 0xC1};  // illegal data address
+    std::vector<uint8_t> badException = exception;
+    badException[4] ^= 1;
     const struct {
         const char* what;
         const uint8_t* request;
@@ -56,6 +59,10 @@ TEST(JudgeReply, TellsEachCause) {
         {"a data byte flipped", fromOne.data(), flipped, 7, 7, ExchangeCause::BadCheck},
         {"an eighth byte queued", fromOne.data(), worked, 7, 8, ExchangeCause::TooLong},
         {"five bytes", fromOne.data(), worked, 5, 5, ExchangeCause::Short},
+        {"an exception", fromOne.data(), exception, 5, 5, ExchangeCause::Exception},
+        {"an exception to another function", writeOne.data(), exception, 5, 5,
+         ExchangeCause::Short},
+        {"an exception with a bad check", fromOne.data(), badException, 5, 5, ExchangeCause::Short},
         {"nothing", fromOne.data(), worked, 0, 0, ExchangeCause::NoReply},
     };
     for (const auto& c : cases)
@@ -90,7 +97,7 @@ TEST(ReceiveReply, DropsTheAdaptersEchoAndNamesItsFaults) {
         {"echo then reply", {request, reply}, C::Accepted, 8, 7},
         {"echo and reply a byte at a time", byteByByte, C::Accepted, 8, 7},
         {"echo and nothing", {request}, C::EchoNoReply, 8, 0},
-        {"echo then an exception", {join(request, exception)}, C::Short, 8, 5},
+        {"echo then an exception", {join(request, exception)}, C::Exception, 8, 5},
         {"echo cut short", {Bytes(request.begin(), request.begin() + 5)}, C::EchoCorrupted, 5, 0},
         {"echo's value damaged", {join(request, reply, 5)}, C::EchoCorrupted, 7, 0},
         {"echo's last byte damaged", {join(request, reply, 7)}, C::EchoCorrupted, 8, 0},
@@ -102,6 +109,8 @@ TEST(ReceiveReply, DropsTheAdaptersEchoAndNamesItsFaults) {
         ScriptedLine line(c.chunks);
         ReceiveReply(record, line.Source(), REPLY_LENGTH, SHORT_WAIT_MS, 0, 9);
         EXPECT_EQ(record.cause, c.cause) << DescribeCause(record);
+        EXPECT_TRUE(c.cause != C::Exception ||
+                    DescribeCause(record) == "exception 2 (illegal data address)");
         EXPECT_EQ(record.echo.size(), c.echo);
         EXPECT_TRUE(!record.accepted() || record.reply == reply);
         EXPECT_EQ(record.reply.size(), c.replyBytes);
