@@ -13,3 +13,5 @@ void AddSetCommand(CLI::App& app, const GlobalOptions& global, CommandRun& run);
 void AddZeroCommand(CLI::App& app, const GlobalOptions& global, CommandRun& run);
 void AddCalibrateCommand(CLI::App& app, const GlobalOptions& global, CommandRun& run);
 void AddProvisionCommand(CLI::App& app, const GlobalOptions& global, CommandRun& run);
+// help COMMAND: the command's --help.
+void AddHelpCommand(CLI::App& app, const GlobalOptions& global, CommandRun& run);

@@ -33,9 +33,17 @@ public:
     int Descriptor() const;
     // Whether a signal waits, without taking it.
     bool Pending() const;
+    // The exit status of work that ended with `status`: 128 + the signal's number once one came
+    // (130 for Ctrl-C), as shells and GNU tools end; a waiting signal is taken first, so that it
+    // is not raised again. A reader that went away is no signal: `status` stands.
+    int ExitStatus(int status);
 
 private:
+    // Takes a waiting signal, if any, into signal_.
+    void Take();
+
     struct Platform;  // what each platform's file keeps: the signal sets, or the console's event
     std::unique_ptr<Platform> platform_;
     bool requested_ = false;
+    int signal_ = 0;  // the signal that came; Windows: SIGINT, SIGBREAK or SIGHUP's number
 };

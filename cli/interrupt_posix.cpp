@@ -70,13 +70,23 @@ bool InterruptWatch::WaitUntil(std::chrono::steady_clock::time_point deadline) {
             continue;
         if (ready <= 0)
             break;  // the deadline passed
-        if (watched[0].revents & POLLIN) {
-            // Taken here, so that it is not raised again when the signals are unblocked.
-            signalfd_siginfo taken;
-            (void)!read(platform_->fd, &taken, sizeof taken);
-            requested_ = true;
-        }
+        if (watched[0].revents & POLLIN)
+            Take();
         requested_ = requested_ || Gone(watched[1]) || Gone(watched[2]);
     }
     return requested_;
+}
+
+// Taken here, so that it is not raised again when the signals are unblocked.
+void InterruptWatch::Take() {
+    signalfd_siginfo taken;
+    if (platform_->fd >= 0 && read(platform_->fd, &taken, sizeof taken) == sizeof taken) {
+        signal_ = signal_ ? signal_ : static_cast<int>(taken.ssi_signo);
+        requested_ = true;
+    }
+}
+
+int InterruptWatch::ExitStatus(int status) {
+    Take();
+    return signal_ ? 128 + signal_ : status;
 }

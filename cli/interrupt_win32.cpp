@@ -3,15 +3,27 @@
 // only sets an event, which the watch waits on, so nothing runs in the middle of an exchange.
 #include <windows.h>
 
+#include <atomic>
+#include <csignal>
+
 #include "interrupt.h"
 
 namespace {
 
 HANDLE g_requested = nullptr;  // manual reset: once set, every later wait sees it
+// The event as the POSIX signal a shell would report: Ctrl-C SIGINT, Ctrl-Break SIGBREAK, the
+// console's closing a hang-up.
+std::atomic<int> g_signal{0};
 
 BOOL WINAPI OnConsoleEvent(DWORD event) {
-    if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT && event != CTRL_CLOSE_EVENT)
+    const int signal = event == CTRL_C_EVENT       ? SIGINT
+                       : event == CTRL_BREAK_EVENT ? SIGBREAK
+                       : event == CTRL_CLOSE_EVENT ? 1
+                                                   : 0;
+    if (signal == 0)
         return FALSE;
+    int none = 0;
+    g_signal.compare_exchange_strong(none, signal);
     SetEvent(g_requested);
     return TRUE;
 }
@@ -27,6 +39,7 @@ InterruptWatch::InterruptWatch() : platform_(std::make_unique<Platform>()) {
     if (!g_requested)
         g_requested = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     ResetEvent(g_requested);
+    g_signal = 0;
     SetConsoleCtrlHandler(OnConsoleEvent, TRUE);
 }
 
@@ -53,5 +66,19 @@ bool InterruptWatch::WaitUntil(std::chrono::steady_clock::time_point deadline) {
         const DWORD wait = left > 0 ? static_cast<DWORD>(left) : 0;
         requested_ = WaitForSingleObject(g_requested, wait) == WAIT_OBJECT_0;
     }
+    if (requested_)
+        Take();
     return requested_;
+}
+
+void InterruptWatch::Take() {
+    if (WaitForSingleObject(g_requested, 0) == WAIT_OBJECT_0) {
+        signal_ = signal_ ? signal_ : g_signal.load();
+        requested_ = true;
+    }
+}
+
+int InterruptWatch::ExitStatus(int status) {
+    Take();
+    return signal_ ? 128 + signal_ : status;
 }

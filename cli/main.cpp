@@ -13,11 +13,13 @@ int main(int argc, char** argv) {
     AddGlobalOptions(app, global);
     CommandRun run;
     // In the order the help lists them.
-    for (const auto add : {AddPortsCommand, AddSearchCommand, AddReadCommand, AddMonitorCommand,
-                           AddSetCommand, AddZeroCommand, AddCalibrateCommand, AddProvisionCommand})
+    for (const auto add :
+         {AddPortsCommand, AddSearchCommand, AddReadCommand, AddMonitorCommand, AddSetCommand,
+          AddZeroCommand, AddCalibrateCommand, AddProvisionCommand, AddHelpCommand})
         add(app, global, run);
-    if (const auto status = ParseCommandLine(app, argc, argv))
-        return *status;
+    // A help or version that could not be written is a failure too.
+    if (const auto status = ParseCommandLine(app, global, argc, argv))
+        return StatusAfter(PrintText(""), *status);
     ExchangeWatch trace;
     if (global.trace) {
         trace.Set(TraceExchange);

@@ -32,9 +32,11 @@ struct MonitorRun : GlobalOptions {
 
 struct Reading {
     std::chrono::system_clock::time_point time;
+    int address = 0;
     bool ok = false;
     int word = 0;
-    std::string cause;  // "" when ok
+    std::string cause;  // for people; "" when ok
+    Json code;          // for scripts: {"cause": "no_reply"}, and an exception's code
 };
 
 class Summary {
@@ -53,9 +55,10 @@ public:
     }
     bool anyGood() const { return good_ > 0; }
 
-    void Print() const {
-        std::string text = std::to_string(readings_) + " readings, " + std::to_string(good_) +
-                           " good, " + std::to_string(readings_ - good_) + " failed";
+    void Print(const std::string& prefix) const {
+        std::string text = prefix + std::to_string(readings_) + " readings, " +
+                           std::to_string(good_) + " good, " + std::to_string(readings_ - good_) +
+                           " failed";
         if (!failures_.empty()) {
             std::string causes;
             for (const auto& [cause, count] : failures_)
@@ -80,31 +83,34 @@ private:
     double sum_ = 0;
 };
 
-// False once nothing more can be written (the reader went away).
-bool PrintReading(const MonitorRun& o, const std::string& port, const Reading& r) {
+Written PrintReading(const MonitorRun& o, const std::string& port, const Reading& r) {
     const std::string time = IsoTime(r.time);
     switch (o.monitor.format) {
-        case Format::Text:
-            return PrintLine(time + "  " +
+        case Format::Text: {
+            // One sensor's lines are as they always were; several sensors' name their address.
+            const std::string address =
+                o.addresses.size() > 1 ? "address " + std::to_string(r.address) + "  " : "";
+            return PrintLine(time + "  " + address +
                              (r.ok ? MeasurementText(r.word) + " A" : "failed: " + r.cause));
+        }
         case Format::Csv:
             return PrintLine(time + "," + CsvField(port) + "," + std::to_string(o.line.baud) + "," +
-                             std::to_string(o.address) + "," + (r.ok ? "true" : "false") + "," +
+                             std::to_string(r.address) + "," + (r.ok ? "true" : "false") + "," +
                              (r.ok ? MeasurementText(r.word) : "") + "," + CsvField(r.cause));
         case Format::Json: {
-            Json reading{{"time", time},
-                         {"port", port},
-                         {"baud", o.line.baud},
-                         {"address", o.address},
-                         {"ok", r.ok},
-                         {"current_a", r.ok ? Json(CurrentAmperes(r.word)) : nullptr},
-                         {"cause", r.ok ? nullptr : Json(r.cause)}};
-            if (!r.ok)
-                reading["error"] = "no reading";
+            Json reading{
+                {"time", time},        {"port", port},
+                {"baud", o.line.baud}, {"address", r.address},
+                {"ok", r.ok},          {"current_a", r.ok ? Json(CurrentAmperes(r.word)) : nullptr},
+                {"cause", nullptr}};
+            if (!r.ok) {
+                reading.update(r.code);
+                reading["error"] = r.cause;
+            }
             return PrintJson(reading);
         }
     }
-    return true;
+    return Written::Yes;
 }
 
 // One reading, or the reason there is none. Whether the line is usable is the line's to judge
@@ -115,33 +121,37 @@ public:
     Reader(const MonitorRun& o, SensorLine& sensor, std::string label)
         : o_(o), sensor_(sensor), label_(std::move(label)) {}
 
-    Reading Take() {
+    Reading Take(int address) {
         if (sensor_.Recover() == LineHealth::Down) {
             // Absent while unplugged; busy or forbidden says so.
-            const bool absent = sensor_.opening().error == OpenError::NoDevice;
-            return Down(std::chrono::system_clock::now(),
-                        absent ? kHungUp : DescribeOpenError(sensor_.opening()));
+            const PortOpening& opening = sensor_.opening();
+            if (opening.error == OpenError::NoDevice)
+                return Down(std::chrono::system_clock::now(), address, kHungUp, "hung_up");
+            return Down(std::chrono::system_clock::now(), address, DescribeOpenError(opening),
+                        OpenErrorCode(opening.error));
         }
         if (down_) {
             PrintError(label_ + ": open again");
             down_ = false;
         }
-        const Result result = sensor_.ReadMeasurement(o_.address);
+        const Result result = sensor_.ReadMeasurement(address);
         if (result.done())
-            return Reading{result.exchange.time, true, result.word, ""};
+            return Reading{result.exchange.time, address, true, result.word, "", {}};
         // A reading the line hung up under says so at once, not one period later.
         if (sensor_.Recover() != LineHealth::Healthy)
-            return Down(result.exchange.time, kHungUp);
-        return Reading{result.exchange.time, false, 0, DescribeCause(result.exchange)};
+            return Down(result.exchange.time, address, kHungUp, "hung_up");
+        return Reading{result.exchange.time,      address, false, 0, DescribeCause(result.exchange),
+                       CauseJson(result.exchange)};
     }
 
 private:
-    Reading Down(std::chrono::system_clock::time_point time, std::string cause) {
+    Reading Down(std::chrono::system_clock::time_point time, int address, std::string cause,
+                 const char* code) {
         if (!down_)
             PrintError(label_ + ": the line hung up; trying to open it again every " +
                        std::to_string(o_.monitor.periodMs) + " ms");
         down_ = true;
-        return Reading{time, false, 0, std::move(cause)};
+        return Reading{time, address, false, 0, std::move(cause), {{"cause", code}}};
     }
 
     const MonitorRun& o_;
@@ -161,28 +171,53 @@ int RunMonitor(const MonitorRun& o) {
         return ReportPortFailure(o, {{"command", "monitor"}}, o.line, sensor.opening());
     const std::string port = PortLabel(o.line);
     Reader reader(o, sensor, link.portLabel);
-    if (o.monitor.format == Format::Csv)
-        PrintLine("time,port,baud,address,ok,current_a,cause");
+    Written written = o.monitor.format == Format::Csv
+                          ? PrintLine("time,port,baud,address,ok,current_a,cause")
+                          : Written::Yes;
 
-    Summary summary;
+    // Every address of the list in turn each period, one summary each.
+    std::vector<Summary> summaries(o.addresses.size());
     const auto period = std::chrono::milliseconds(o.monitor.periodMs);
     auto next = Clock::now();
-    for (long n = 1;; ++n) {
-        const Reading reading = reader.Take();
-        if (!reading.ok && interrupt.Requested())
-            break;  // cut short by the stop: no reading at all
-        summary.Add(reading);
-        if (!PrintReading(o, port, reading) || n == o.monitor.count)
+    bool stopped = written != Written::Yes;
+    for (long n = 1; !stopped; ++n) {
+        for (size_t i = 0; i < o.addresses.size() && !stopped; ++i) {
+            const Reading reading = reader.Take(o.addresses[i]);
+            if (!reading.ok && interrupt.Requested())
+                break;  // cut short by the stop: no reading at all
+            summaries[i].Add(reading);
+            written = PrintReading(o, port, reading);
+            stopped = written != Written::Yes;
+        }
+        if (stopped || n == o.monitor.count || interrupt.Requested())
             break;
-        // A reading that overran its period delays the next one; missed periods are not made up
+        // A round that overran its period delays the next one; missed periods are not made up
         // in a burst.
         next = std::max(next + period, Clock::now());
-        if (interrupt.WaitUntil(next))
-            break;
+        stopped = interrupt.WaitUntil(next);
     }
-    if (!o.quiet)
-        summary.Print();
-    return summary.anyGood() ? EXIT_DONE : EXIT_SENSOR;
+    sensor.Close();
+    bool everyGood = true;
+    for (size_t i = 0; i < summaries.size(); ++i) {
+        if (!o.quiet && written != Written::Failed)
+            summaries[i].Print(
+                o.addresses.size() > 1 ? "address " + std::to_string(o.addresses[i]) + ": " : "");
+        everyGood = everyGood && summaries[i].anyGood();
+    }
+    return interrupt.ExitStatus(StatusAfter(written, everyGood ? EXIT_DONE : EXIT_SENSOR));
+}
+
+// The run of the command line's monitor: --format wins; else --json, which every command takes,
+// means JSON Lines here too.
+int Monitor(const GlobalOptions& global, const MonitorOptions& m, const std::string& formatName) {
+    MonitorRun o{global, m};
+    if (!formatName.empty())
+        o.monitor.format = formatName == "csv"    ? Format::Csv
+                           : formatName == "json" ? Format::Json
+                                                  : Format::Text;
+    else if (o.json)
+        o.monitor.format = Format::Json;
+    return RunMonitor(o);
 }
 
 }  // namespace
@@ -193,29 +228,33 @@ void AddMonitorCommand(CLI::App& app, const GlobalOptions& global, CommandRun& r
     CLI::App* monitor = AddCommand(
         app, "monitor", "read the current every period; a summary at the end",
         "Formats: text (time and current); csv (a header line, then the columns\n"
-        "time,port,baud,address,ok,current_a,cause); json (one object a reading, the CSV columns "
-        "as\n"
-        "keys). Times are ISO 8601 UTC with milliseconds. A line that hangs up (adapter pulled) "
-        "is\n"
-        "opened again when the device comes back. Exit status 1 when no reading succeeded.");
+        "time,port,baud,address,ok,current_a,cause); json (one object a reading, the CSV columns\n"
+        "as keys, the cause as a code such as no_reply and its words in error). Times are ISO\n"
+        "8601 UTC with milliseconds. A line that hangs up (adapter pulled) is opened again when\n"
+        "the device comes back. With several addresses (-a 3,7,200) each is\n"
+        "read in turn every period, each row naming its address, and each has its summary.\n"
+        "Exit status 1 when an address gave no good reading.");
     monitor->add_option("--period", m->periodMs, "milliseconds between readings (default 500)")
         ->type_name("MS")
         ->transform(Whole(1, 86400000));
-    monitor->add_option("--count", m->count, "stop after N readings (default: never)")
+    monitor
+        ->add_option("--count", m->count, "stop after N readings of each address (default: never)")
         ->type_name("N")
         ->transform(Whole(1, 1000000000));
     monitor->add_option("--format", *formatName, "text, csv or json (default text)")
         ->type_name("FORMAT")
-        ->check(CLI::IsMember({"text", "csv", "json"}).description(""));
-    RunsWhenGiven(*monitor, run, [&global, m, formatName] {
-        MonitorRun o{global, *m};
-        // --format wins; else --json, which every command takes, means JSON Lines here too.
-        if (!formatName->empty())
-            o.monitor.format = *formatName == "csv"    ? Format::Csv
-                               : *formatName == "json" ? Format::Json
-                                                       : Format::Text;
-        else if (o.json)
-            o.monitor.format = Format::Json;
-        return RunMonitor(o);
+        ->check(CLI::Validator(
+            [](const std::string& text) {
+                return text == "text" || text == "csv" || text == "json"
+                           ? std::string()
+                           : "'" + text + "' is not one of text, csv, json";
+            },
+            ""));
+    monitor->callback([&global, &run, m, formatName] {
+        if (global.json && !formatName->empty() && *formatName != "json")
+            throw CLI::ValidationError("--format", "'" + *formatName +
+                                                       "' is not used with --json, which "
+                                                       "writes JSON Lines");
+        run = [&global, m, formatName] { return Monitor(global, *m, *formatName); };
     });
 }

@@ -4,25 +4,30 @@
 #include "interrupt.h"
 #include "registers.h"
 
-int RunExchange(const GlobalOptions& o, const Json& asked,
-                const std::function<Result(SensorLine&)>& exchange,
-                const std::function<int(SensorLine&, const Result&)>& done) {
+int RunOnLine(const GlobalOptions& o, const Json& asked,
+              const std::function<int(SensorLine&, InterruptWatch&)>& work) {
     InterruptWatch interrupt;
     LinkState link(o.watch);
     link.stopFd = interrupt.Descriptor();
     SensorLine sensor(link, o.line);
     if (!sensor.open())
         return ReportPortFailure(o, asked, o.line, sensor.opening());
-    const Result result = exchange(sensor);
-    // An exchange that a stop cut short is no failure to report: the port closes, and the stop
-    // then ends the program.
-    if (!result.done() && interrupt.Pending())
-        return EXIT_SENSOR;
-    if (!result.done()) {
+    const int status = work(sensor, interrupt);
+    sensor.Close();
+    return interrupt.ExitStatus(status);
+}
+
+int RunExchange(const GlobalOptions& o, const Json& asked,
+                const std::function<Result(SensorLine&)>& exchange,
+                const std::function<int(SensorLine&, const Result&)>& done) {
+    return RunOnLine(o, asked, [&](SensorLine& sensor, InterruptWatch& interrupt) -> int {
+        const Result result = exchange(sensor);
+        if (result.done())
+            return done(sensor, result);
         // The command line was checked against the same ranges, so only the exchange can fail.
-        return ReportExchangeFailure(o, asked, result.exchange, o.address);
-    }
-    return done(sensor, result);
+        return interrupt.Pending() ? EXIT_SENSOR
+                                   : ReportExchangeFailure(o, asked, result.exchange, o.address);
+    });
 }
 
 int RunWrite(const GlobalOptions& o, const char* command, Result (SensorLine::*write)(int address),
@@ -35,27 +40,24 @@ int RunWrite(const GlobalOptions& o, const char* command, Result (SensorLine::*w
 
 int PrintDone(const GlobalOptions& o, const Json& asked, const Json& fields,
               const std::string& text) {
-    if (o.json) {
-        Json done = ResultJson(true, o.line, o.address, asked);
-        if (fields.is_object())
-            done.update(fields);
-        PrintJson(done);
-    } else {
-        PrintLine(text);
-    }
-    return EXIT_DONE;
+    if (!o.json)
+        return StatusAfter(PrintLine(text), EXIT_DONE);
+    Json done = ResultJson(true, o.line, o.address, asked);
+    if (fields.is_object())
+        done.update(fields);
+    return StatusAfter(PrintJson(done), EXIT_DONE);
 }
 
 int ReportNotTaken(const GlobalOptions& o, const Json& asked, const ExchangeRecord& readBack,
                    const std::string& expected, int address) {
     LineSettings line = o.line;
     line.baud = readBack.baud;
-    const std::string cause = DescribeCause(readBack);
-    return ReportFailure(
-        o, ResultJson(false, line, address, asked),
-        readBack.portLabel + ": " + expected + " was acknowledged but did not take: address " +
-            std::to_string(address) + " at " + std::to_string(readBack.baud) + " baud: " + cause,
-        cause, EXIT_SENSOR);
+    return ReportFailure(o, ResultJson(false, line, address, asked),
+                         readBack.portLabel + ": " + expected +
+                             " was acknowledged but did not take: address " +
+                             std::to_string(address) + " at " + std::to_string(readBack.baud) +
+                             " baud: " + DescribeCause(readBack),
+                         "not_taken", EXIT_SENSOR);
 }
 
 namespace {
@@ -102,7 +104,7 @@ int TurnsReadBack(const GlobalOptions& o, const Json& asked, int value, SensorLi
                              readBack.exchange.portLabel + ": " + expected +
                                  " was acknowledged but did not take: the sensor reads back " +
                                  std::to_string(turns),
-                             "read back " + std::to_string(turns), EXIT_SENSOR);
+                             "not_taken", EXIT_SENSOR);
     verified = "reads back " + std::to_string(turns);
     return EXIT_DONE;
 }

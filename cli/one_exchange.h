@@ -9,11 +9,19 @@
 #include "options.h"
 #include "output.h"
 
+class InterruptWatch;
+
+// Opens the line, runs `work` on it and closes it again; returns work's status, or 128 + a signal's
+// number when a stop came meanwhile. A port that will not open is reported here, with `asked` in
+// its JSON. Signals are held from before the open until after the close, so that a stop never
+// leaves the port held (or exclusive) by a program that died with it open.
+int RunOnLine(const GlobalOptions& o, const Json& asked,
+              const std::function<int(SensorLine&, InterruptWatch&)>& work);
+
 // Opens the line, makes the exchange and, when the sensor accepted, hands the result to `done`,
 // whose status is returned. A port that will not open and an exchange that fails are reported
-// here, with `asked` (the command, a write's value) in their JSON. A stop that comes meanwhile
-// takes effect once the port is closed again: the port is never left held (or exclusive) by a
-// program that died with it open.
+// here, with `asked` (the command, a write's value) in their JSON. An exchange a stop cut short
+// reports nothing.
 int RunExchange(const GlobalOptions& o, const Json& asked,
                 const std::function<Result(SensorLine&)>& exchange,
                 const std::function<int(SensorLine&, const Result&)>& done);

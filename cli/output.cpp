@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "output.h"
 
+#include <cerrno>
 #include <charconv>
 #include <cstdio>
+#include <cstring>
 #include <ctime>
 
 #include "options.h"
@@ -22,13 +24,28 @@ std::string IsoTime(std::chrono::system_clock::time_point time) {
 
 // A device path or a process name need not be UTF-8; JSON must be, so such bytes become U+FFFD
 // rather than an abort.
-bool PrintJson(const nlohmann::ordered_json& object) {
+Written PrintJson(const nlohmann::ordered_json& object) {
     return PrintLine(object.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace));
 }
 
-bool PrintLine(const std::string& text) {
-    std::fputs((text + "\n").c_str(), stdout);
-    return std::fflush(stdout) == 0 && !std::ferror(stdout);
+Written PrintLine(const std::string& text) {
+    return PrintText(text + "\n");
+}
+
+Written PrintText(const std::string& text) {
+    errno = 0;
+    if (std::fputs(text.c_str(), stdout) >= 0 && std::fflush(stdout) == 0)
+        return Written::Yes;
+    if (errno == EPIPE)
+        return Written::ReaderGone;
+    const int error = errno;
+    PrintError(std::string("the output could not be written: ") +
+               (error ? std::strerror(error) : "write error"));
+    return Written::Failed;
+}
+
+int StatusAfter(Written written, int status) {
+    return written == Written::Failed ? EXIT_OUTPUT : status;
 }
 
 std::string TextColumn(const std::string& text, size_t width) {
@@ -55,33 +72,41 @@ Json ResultJson(bool ok, const LineSettings& line, const Json& address, const Js
 }
 
 int ReportFailure(const GlobalOptions& o, const Json& failed, const std::string& message,
-                  const std::string& cause, int status) {
+                  const Json& cause, int status) {
     PrintError(message);
-    if (o.json) {
-        Json object = failed;
-        object["error"] = message;
+    if (!o.json)
+        return status;
+    Json object = failed;
+    object["error"] = message;
+    if (cause.is_object())
+        object.update(cause);
+    else
         object["cause"] = cause;
-        PrintJson(object);
-    }
-    return status;
+    return StatusAfter(PrintJson(object), status);
+}
+
+Json CauseJson(const ExchangeRecord& exchange) {
+    Json cause{{"cause", CauseCode(exchange.cause)}};
+    if (exchange.cause == ExchangeCause::Exception)
+        cause["exception_code"] = ExceptionCode(exchange);
+    return cause;
 }
 
 int ReportPortFailure(const GlobalOptions& o, const Json& asked, const LineSettings& line,
                       const PortOpening& opening) {
-    const std::string reason = DescribeOpenError(opening);
     return ReportFailure(o, ResultJson(false, line, o.address, asked),
-                         PortLabel(line, opening.path) + ": " + reason, reason, EXIT_PORT);
+                         PortLabel(line, opening.path) + ": " + DescribeOpenError(opening),
+                         OpenErrorCode(opening.error), EXIT_PORT);
 }
 
 int ReportExchangeFailure(const GlobalOptions& o, const Json& asked, const ExchangeRecord& exchange,
                           int address) {
     LineSettings line = o.line;
     line.baud = exchange.baud;
-    const std::string cause = DescribeCause(exchange);
     return ReportFailure(o, ResultJson(false, line, address, asked),
                          exchange.portLabel + ": address " + std::to_string(address) + " at " +
-                             std::to_string(exchange.baud) + " baud: " + cause,
-                         cause, EXIT_SENSOR);
+                             std::to_string(exchange.baud) + " baud: " + DescribeCause(exchange),
+                         CauseJson(exchange), EXIT_SENSOR);
 }
 
 namespace {

@@ -15,11 +15,21 @@ using Json = nlohmann::ordered_json;
 // ISO 8601 in UTC with milliseconds: 2026-12-07T02:57:45.123Z.
 std::string IsoTime(std::chrono::system_clock::time_point time);
 
+// What became of a line written on standard output.
+enum class Written {
+    Yes,
+    ReaderGone,  // a pipe whose reader went away (| head): a quiet end of the output
+    Failed,      // the output could not be written (a full disk): said on stderr here, exit 4
+};
+
 // One JSON object on a line of its own, flushed at once so that a reader sees it when it happens.
-// Both return false once stdout takes nothing more (its reader went away).
-bool PrintJson(const nlohmann::ordered_json& object);
+Written PrintJson(const nlohmann::ordered_json& object);
 // One text line on stdout, flushed.
-bool PrintLine(const std::string& text);
+Written PrintLine(const std::string& text);
+// Text as it is (a help ends in its own newline), flushed with whatever stdout still held.
+Written PrintText(const std::string& text);
+// `status`, unless the output failed: then EXIT_OUTPUT.
+int StatusAfter(Written written, int status);
 // `text` padded to a column `width` wide, and always followed by a space: a long device path stays
 // whole and apart from the next column, which it only pushes along.
 std::string TextColumn(const std::string& text, size_t width);
@@ -37,15 +47,20 @@ double CurrentAmperes(int word);
 Json ResultJson(bool ok, const LineSettings& line, const Json& address, const Json& asked);
 
 // A failure: "tessalyctl: message" on stderr for people and, with --json, the result's object with
-// "error" (the message) and "cause" (the exchange's cause or the port's reason) on stdout.
-// Returns `status`.
+// "error" (the message) and "cause" (a code: the exchange's cause, the port's reason, or the
+// command's own such as "not_taken") on stdout. Returns `status`, or EXIT_OUTPUT when the object
+// could not be written.
 int ReportFailure(const GlobalOptions& o, const Json& failed, const std::string& message,
-                  const std::string& cause, int status);
+                  const Json& cause, int status);
 
 // A port that would not open ("tessalyctl: COM1 (/dev/ttyUSB0): permission denied; ..."): exit
 // status 3.
 int ReportPortFailure(const GlobalOptions& o, const Json& asked, const LineSettings& line,
                       const PortOpening& opening);
+
+// The JSON that says why an exchange failed: its cause's code and, for an exception reply, its
+// code ("exception_code").
+Json CauseJson(const ExchangeRecord& exchange);
 
 // An exchange that failed ("tessalyctl: COM1 (/dev/pts/3): address 3 at 9600 baud: no reply"):
 // exit status 1.

@@ -8,6 +8,7 @@
 
 namespace {
 
+// The state as people read it, and as a script compares it (JSON).
 std::string StateText(const PortOpening& access) {
     switch (access.error) {
         case OpenError::None: return "free";
@@ -15,6 +16,15 @@ std::string StateText(const PortOpening& access) {
         case OpenError::NoDevice: return "absent";
         case OpenError::NoPermission: return "no permission";
         default: return DescribeOpenError(access);
+    }
+}
+
+const char* StateCode(const PortOpening& access) {
+    switch (access.error) {
+        case OpenError::None: return "free";
+        case OpenError::NoDevice: return "absent";
+        case OpenError::NoPermission: return "no_permission";
+        default: return OpenErrorCode(access.error);
     }
 }
 
@@ -43,7 +53,7 @@ nlohmann::ordered_json PortJson(const PortInfo& p) {
             {"by_id", OrNull(p.byId)},
             {"name", OrNull(p.systemName)},
             {"usb", usb},
-            {"state", StateText(p.access)},
+            {"state", StateCode(p.access)},
             {"group", OrNull(p.access.group)},
             {"holders", holders}};
 }
@@ -83,10 +93,13 @@ std::string Text(const PortInfo& p) {
 void AddPortsCommand(CLI::App& app, const GlobalOptions& o, CommandRun& run) {
     CLI::App* ports =
         AddCommand(app, "ports", "list COM1-COM10: device, USB adapter, free or busy");
-    RunsWhenGiven(*ports, run, [&o] {
+    Refuses(*ports, {"--port", "--baud", "--address", "--timeout-ms"});
+    RunsWhenGiven(*ports, run, [&o]() -> int {
         for (int number = 1; number <= COM_PORT_COUNT; ++number) {
             const PortInfo info = DescribePort(number);
-            o.json ? PrintJson(PortJson(info)) : PrintLine(Text(info));
+            const Written written = o.json ? PrintJson(PortJson(info)) : PrintLine(Text(info));
+            if (written != Written::Yes)
+                return StatusAfter(written, EXIT_DONE);
         }
         return EXIT_DONE;
     });

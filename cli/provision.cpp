@@ -3,6 +3,7 @@
 // with exactly one sensor on it, that sensor gets the turns, the address and the rate asked for,
 // in the order that keeps it reachable (the rate last, since after it the old rate hears nothing),
 // each write read back before the next. With none or several, nothing is written.
+#include <chrono>
 #include <memory>
 #include <optional>
 
@@ -10,6 +11,7 @@
 #include "interrupt.h"
 #include "one_exchange.h"
 #include "output.h"
+#include "progress.h"
 #include "search.h"
 
 namespace {
@@ -48,7 +50,7 @@ Json PlaceJson(const Place& at) {
 // found, or, after reporting it, the status to end with: no sensor, several, a stop, a port that
 // failed. `found` lists every sensor found.
 int FindOnlySensor(const GlobalOptions& o, const ProvisionOptions& p, InterruptWatch& interrupt,
-                   Probe& only, Json& found) {
+                   ProgressLine& progress, Probe& only, Json& found) {
     SearchPlan plan;
     plan.line = o.line;
     plan.rates = p.rates;
@@ -58,8 +60,16 @@ int FindOnlySensor(const GlobalOptions& o, const ProvisionOptions& p, InterruptW
     UseFastProbes(plan, p.turnaroundMs);
 
     LinkState link(o.watch);
+    link.stopFd = interrupt.Descriptor();
+    const int total = (p.to - p.from + 1) * static_cast<int>(p.rates.size());
+    const auto start = std::chrono::steady_clock::now();
+    int done = 0;
     const SearchResult result = Search(
-        link, plan, [&] { return interrupt.Requested(); }, [](const Probe&) {});
+        link, plan, [&] { return interrupt.Requested(); },
+        [&](const Probe& probe) {
+            progress.Show("provision: search " + ProbesText(probe, ++done, total, start));
+        });
+    progress.Clear();
     if (result.end == SearchEnd::PortFailed)
         return ReportPortFailure(o, kAsked, o.line, result.opening);
 
@@ -79,12 +89,12 @@ int FindOnlySensor(const GlobalOptions& o, const ProvisionOptions& p, InterruptW
     if (result.found.empty())
         return ReportFailure(
             o, refused, link.portLabel + ": no sensor answered at " + range + "; nothing written",
-            "no reply", EXIT_SENSOR);
+            "no_reply", EXIT_SENSOR);
     if (result.found.size() > 1)
         return ReportFailure(o, refused,
                              link.portLabel + ": " + std::to_string(result.found.size()) +
                                  " sensors answered (" + names + "); nothing written",
-                             "several sensors", EXIT_SENSOR);
+                             "several_sensors", EXIT_SENSOR);
     only = result.found.front();
     return EXIT_DONE;
 }
@@ -118,8 +128,9 @@ struct StepEnd {
 
 class Provisioning {
 public:
-    Provisioning(const GlobalOptions& o, InterruptWatch& interrupt, Json found, Place at)
-        : o_(o), interrupt_(interrupt), found_(std::move(found)), at_(at) {}
+    Provisioning(const GlobalOptions& o, InterruptWatch& interrupt, ProgressLine& progress,
+                 Json found, Place at)
+        : o_(o), interrupt_(interrupt), progress_(progress), found_(std::move(found)), at_(at) {}
 
     // Writes each step and reads it back; stops after the step under way when asked to.
     int Run(const std::vector<Step>& steps, const Place& was) {
@@ -129,6 +140,7 @@ public:
                 return Report(nullptr, rest, "provision stopped", "stopped", {at_}, true);
             const Step& step = steps[i];
             const StepEnd end = RunStep(step);
+            progress_.Clear();
             if (end.kind == StepEnd::PortFailed) {
                 LineSettings line = LineAt(at_);
                 return ReportPortFailure(o_, kAsked, line, end.opening);
@@ -139,7 +151,7 @@ public:
                     maybe.push_back(step.After(at_));
                 return Report(&step, {rest.begin() + 1, rest.end()},
                               "provision: " + step.Text() + ": " + end.why,
-                              end.kind == StepEnd::NotTaken ? "not taken" : "no reply", maybe,
+                              end.kind == StepEnd::NotTaken ? "not_taken" : "no_reply", maybe,
                               end.kind == StepEnd::NotTaken);
             }
             set_[step.key] = step.value;
@@ -185,6 +197,7 @@ private:
     }
 
     StepEnd RunStep(const Step& step) {
+        progress_.Show("provision: writing " + step.Text() + " to " + Where(at_));
         const Result written =
             At(at_, [&](SensorLine& s) { return (s.*step.write)(at_.address, step.value); });
         if (written.outcome == Outcome::PortFailed)
@@ -195,6 +208,7 @@ private:
         const std::string didNot = written.done() ? " but did not take" : " and did not take";
         const bool turns = step.key == std::string("turns");
         const Place after = step.After(at_);
+        progress_.Show("provision: reading back " + step.Text() + " at " + Where(after));
         const Result readBack = ReadAt(after, turns);
         if (readBack.outcome == Outcome::PortFailed)
             return {StepEnd::PortFailed, {}, readBack.opening};
@@ -256,6 +270,7 @@ private:
 
     const GlobalOptions& o_;
     InterruptWatch& interrupt_;
+    ProgressLine& progress_;
     Json found_;
     Place at_;
     Json set_ = Json::object();  // the steps that took, with their values
@@ -265,10 +280,12 @@ private:
 // Signals are held from the start, so that a stop ends it between two steps, never inside one.
 int Provision(const GlobalOptions& o, const ProvisionOptions& p) {
     InterruptWatch interrupt;
+    ProgressLine progress(!o.quiet && !o.trace);
     Probe was;
     Json found;
-    if (const int status = FindOnlySensor(o, p, interrupt, was, found); status != EXIT_DONE)
-        return status;
+    if (const int status = FindOnlySensor(o, p, interrupt, progress, was, found);
+        status != EXIT_DONE)
+        return interrupt.ExitStatus(status);
     std::vector<Step> steps;
     if (p.turns)
         steps.push_back({"turns", *p.turns, &SensorLine::SetTurns});
@@ -277,7 +294,7 @@ int Provision(const GlobalOptions& o, const ProvisionOptions& p) {
     if (p.baud)
         steps.push_back({"baud", *p.baud, &SensorLine::SetBaud});
     const Place at{was.address, was.baud};
-    return Provisioning(o, interrupt, found, at).Run(steps, at);
+    return interrupt.ExitStatus(Provisioning(o, interrupt, progress, found, at).Run(steps, at));
 }
 
 }  // namespace
@@ -287,7 +304,7 @@ void AddProvisionCommand(CLI::App& app, const GlobalOptions& o, CommandRun& run)
     CLI::App* provision = AddCommand(
         app, "provision",
         "find the one sensor on the line and give it an address, a rate and turns",
-        "The line is searched as 'search --fast --all' searches it (-a and -b are not used). With\n"
+        "The line is searched as 'search --fast --all' searches it (-a and -b are refused). With\n"
         "exactly one sensor found, it gets the turns, then the address, then the rate, each read\n"
         "back before the next write. With no sensor or several, nothing is written (exit 1).\n"
         "Prints one record: what was found, what was set, what reads back. Exit 0 only if every\n"
@@ -324,6 +341,7 @@ void AddProvisionCommand(CLI::App& app, const GlobalOptions& o, CommandRun& run)
                          std::to_string(SEARCH_TURNAROUND_MS) + ")")
         ->type_name("MS")
         ->transform(Whole(0, 10000));
+    Refuses(*provision, {"--baud", "--address"});
     provision->callback([&o, &run, p] {
         if (!p->address && !p->baud && !p->turns)
             throw CLI::ValidationError("provision needs --address, --baud or --turns");

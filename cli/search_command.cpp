@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // search: the window's search from a shell, with every find printed as it happens and, on a
 // terminal, a progress line.
-#include <unistd.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -11,11 +9,10 @@
 #include "commands.h"
 #include "interrupt.h"
 #include "output.h"
+#include "progress.h"
 #include "search.h"
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
 
 struct SearchOptions {
     std::vector<int> rates = CTL_SEARCH_RATES;
@@ -28,42 +25,6 @@ struct SearchOptions {
     int turnaroundMs = SEARCH_TURNAROUND_MS;
 };
 
-std::string MinutesSeconds(double seconds) {
-    const long s = static_cast<long>(seconds + 0.5);
-    char text[32];
-    std::snprintf(text, sizeof text, "%ld:%02ld", s / 60, s % 60);
-    return text;
-}
-
-// One line on stderr rewritten in place: probes done of all, where the search is, elapsed and
-// left (from the mean probe so far).
-class ProgressLine {
-public:
-    ProgressLine(bool shown, int total) : shown_(shown), total_(total) {}
-    ~ProgressLine() { Clear(); }
-
-    void Update(const Probe& probe, int done) {
-        if (!shown_)
-            return;
-        const double elapsed = std::chrono::duration<double>(Clock::now() - start_).count();
-        const double left = elapsed / done * (total_ - done);
-        std::fprintf(stderr,
-                     "\r\033[Ksearch: %d/%d probes, %d baud, address %d, %s elapsed, %s left", done,
-                     total_, probe.baud, probe.address, MinutesSeconds(elapsed).c_str(),
-                     MinutesSeconds(left).c_str());
-        std::fflush(stderr);
-    }
-    void Clear() {
-        if (shown_)
-            std::fputs("\r\033[K", stderr);
-    }
-
-private:
-    bool shown_;
-    int total_;
-    Clock::time_point start_ = Clock::now();
-};
-
 const Json kAsked{{"command", "search"}};
 
 // A search that found nobody has no address or rate to name.
@@ -72,6 +33,9 @@ Json Nobody(const GlobalOptions& o) {
     nobody["baud"] = nullptr;
     return nobody;
 }
+
+int Ended(const GlobalOptions& o, const SearchOptions& s, const SearchResult& result, int total,
+          const std::string& portLabel);
 
 int RunSearch(const GlobalOptions& o, const SearchOptions& s) {
     SearchPlan plan;
@@ -89,15 +53,16 @@ int RunSearch(const GlobalOptions& o, const SearchOptions& s) {
 
     const int total = (s.to - s.from + 1) * static_cast<int>(s.rates.size());
     // The trace writes on stderr too: no progress line between its lines.
-    ProgressLine progress(!o.quiet && !o.trace && isatty(STDERR_FILENO), total);
+    ProgressLine progress(!o.quiet && !o.trace);
+    const auto start = std::chrono::steady_clock::now();
     InterruptWatch interrupt;
     LinkState link(o.watch);
     link.stopFd = interrupt.Descriptor();
     int done = 0;
-    bool outputGone = false;  // nobody reads what we find any more: stop as on Ctrl-C
+    Written output = Written::Yes;  // nobody reads what we find any more: stop as on Ctrl-C
     bool toldLate = false;
     const SearchResult result = Search(
-        link, plan, [&] { return outputGone || interrupt.Requested(); },
+        link, plan, [&] { return output != Written::Yes || interrupt.Requested(); },
         [&](const Probe& probe) {
             ++done;
             if (probe.late() && !toldLate) {
@@ -110,13 +75,21 @@ int RunSearch(const GlobalOptions& o, const SearchOptions& s) {
                 progress.Clear();
                 LineSettings at = o.line;
                 at.baud = probe.baud;
-                outputGone = !(o.json ? PrintJson(ResultJson(true, at, probe.address, kAsked))
-                                      : PrintLine("address " + std::to_string(probe.address) +
-                                                  ", " + std::to_string(probe.baud) + " baud"));
+                output = o.json ? PrintJson(ResultJson(true, at, probe.address, kAsked))
+                                : PrintLine("address " + std::to_string(probe.address) + ", " +
+                                            std::to_string(probe.baud) + " baud");
             }
-            progress.Update(probe, done);
+            progress.Show("search: " + ProbesText(probe, done, total, start));
         });
     progress.Clear();
+    // Output that failed has said so; the search's own end would only add to it.
+    return interrupt.ExitStatus(
+        output == Written::Failed ? EXIT_OUTPUT : Ended(o, s, result, total, link.portLabel));
+}
+
+// The status a search ended with, its failure reported.
+int Ended(const GlobalOptions& o, const SearchOptions& s, const SearchResult& result, int total,
+          const std::string& portLabel) {
     switch (result.end) {
         case SearchEnd::PortFailed: return ReportPortFailure(o, kAsked, o.line, result.opening);
         case SearchEnd::Stopped: {
@@ -134,9 +107,9 @@ int RunSearch(const GlobalOptions& o, const SearchOptions& s) {
     }
     if (result.found.empty())
         return ReportFailure(o, Nobody(o),
-                             link.portLabel + ": no sensor answered at addresses " +
+                             portLabel + ": no sensor answered at addresses " +
                                  std::to_string(s.from) + "-" + std::to_string(s.to),
-                             "no reply", EXIT_SENSOR);
+                             "no_reply", EXIT_SENSOR);
     return EXIT_DONE;
 }
 
@@ -183,6 +156,8 @@ void AddSearchCommand(CLI::App& app, const GlobalOptions& o, CommandRun& run) {
         ->transform(Whole(0, 10000))
         ->needs(fast);
     fast->excludes(probeMs);
+    // The search tries every address of its range at every rate of --rates.
+    Refuses(*search, {"--baud", "--address"});
     // Each end is checked on its own as it is parsed; the two together only once both are in.
     search->callback([&o, &run, s, probeMs] {
         s->probeMsGiven = probeMs->count() > 0;

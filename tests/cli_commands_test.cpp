@@ -57,7 +57,11 @@ TEST(Cli, CommandLines) {
         {{"-p", "2", "--timeout-ms", "100", "read"}, 1, "", "address 0 at 9600 baud: no reply"},
         // The late sensor answers during the next probe, from its own address: no sensor there.
         {{"-p", "2", "search", "--fast", "--rates", "4800", "--to", "5"}, 1, "", "answered late"},
-        {{"-p", "3", "-a", "1", "--timeout-ms", "100", "zero"}, 1, "", "short, 5 bytes"},
+        // A Modbus exception is named by its code and the protocol's name for it.
+        {{"-p", "3", "-a", "1", "--timeout-ms", "100", "zero"},
+         1,
+         "",
+         "exception 4 (server device failure)"},
         {{"-p", "4", "read"}, 3, "", "COM4 (" + held.ptyPath() + "): busy"},
         {{"-p", "5", "read"}, 3, "", "COM5 (/dev/null): not a serial device"},
         {{"-a", "3x", "read"}, 2, "", "'3x' is not a whole number in 0-255"},
@@ -66,6 +70,23 @@ TEST(Cli, CommandLines) {
         {{"search", "--rates", "4800,4800"}, 2, "", "names 4800 twice"},
         {{"read", "current"}, 2, "", "Try 'tessalyctl read --help'."},
         {{}, 2, "", "Try 'tessalyctl --help'."},
+        // What people type without thinking: the last of a repeated option wins; an option the
+        // command would not use is refused, and the hint names the help that describes it.
+        {{"-a", "5", "read", "-a", "0"}, 0, "12.3 A\n", ""},
+        {{"-a", "0,1", "set", "turns", "3"}, 2, "", "set turns takes one address, not a list"},
+        {{"-a", "0,0", "read"}, 2, "", "--address: '0,0' names 0 twice\nTry 'tessalyctl --help'."},
+        {{"search", "-b", "9600"}, 2, "", "--baud is not used with search\nTry 'tessalyctl search"},
+        {{"-a", "3", "provision", "--turns", "2"}, 2, "", "--address is not used with provision"},
+        {{"-p", "2", "ports"}, 2, "", "--port is not used with ports"},
+        {{"--json", "monitor", "--format", "csv"},
+         2,
+         "",
+         "--format: 'csv' is not used with --json"},
+        {{"monitor", "--format", "xml"}, 2, "", "--format: 'xml' is not one of text, csv, json"},
+        {{"read", "-a", "x"}, 2, "", "Try 'tessalyctl --help'."},
+        {{"serch"}, 2, "", "unknown command 'serch'; did you mean 'search'?"},
+        {{"set", "adress", "3"}, 2, "", "did you mean 'address'?\nTry 'tessalyctl set --help'."},
+        {{"help", "zer"}, 2, "", "unknown command 'zer'; did you mean 'zero'?"},
     };
     for (const auto& [args, status, out, err] : rows) {
         const size_t seen = sensor.LogLines().size();
@@ -88,8 +109,16 @@ TEST(Cli, CommandLines) {
                    R"((COM\d  -               absent\n){4}COM10 -               absent\n)")))
         << ports.out;
     RunCtl({"--json", "ports"});  // for the check against the schema
+    // The exception's code for scripts; help COMMAND is the command's own help; -V the version.
+    json exception =
+        json::parse(RunCtl({"-p", "3", "-a", "1", "--json", "--timeout-ms", "100", "read"}).out);
+    EXPECT_EQ(exception["cause"], "exception");
+    EXPECT_EQ(exception["exception_code"], 4);
+    EXPECT_EQ(RunCtl({"help", "set", "baud"}).out, RunCtl({"set", "baud", "--help"}).out);
+    EXPECT_EQ(RunCtl({"help"}).out, RunCtl({"--help"}).out);
+    EXPECT_EQ(RunCtl({"-V"}).out, RunCtl({"--version"}).out);
     holder.Signal(SIGINT);
-    EXPECT_EQ(holder.Finish().status, 0);
+    EXPECT_EQ(holder.Finish().status, 128 + SIGINT);
 }
 
 // Only the device's group may open it: the message and `ports` name that group. Root runs the
@@ -106,7 +135,7 @@ TEST(Cli, PermissionDeniedNamesTheGroup) {
                          "): permission denied; add yourself to the group " + group +
                          " and log in again\n");
     const json port = json::parse(Lines(RunCtl({"--json", "ports"}, true).out).at(0));
-    EXPECT_EQ(port["state"], "no permission");
+    EXPECT_EQ(port["state"], "no_permission");
     EXPECT_EQ(port["group"], group);
 }
 
@@ -122,7 +151,8 @@ TEST(Cli, EnvironmentAndPaths) {
     setenv("TESSALY_ADDRESS", "300", 1);
     const CtlResult bad = RunCtl({"read"});
     EXPECT_EQ(bad.status, 2);
-    EXPECT_NE(bad.err.find("TESSALY_ADDRESS: --address: 300 out of range"), std::string::npos);
+    EXPECT_NE(bad.err.find("TESSALY_ADDRESS: --address: '300' is out of range 0-255"),
+              std::string::npos);
     for (const char* name : {"TESSALY_PORT", "TESSALY_BAUD", "TESSALY_ADDRESS"})
         unsetenv(name);
     const std::string link = testing::TempDir() + "tessaly-port-\xff";
@@ -182,7 +212,7 @@ TEST(Cli, ProvisionOnALossyLineSaysWhereTheSensorIs) {
                       "@" + std::to_string(at.value("baud", -1)),
                   fails->second)
             << r.out;
-        EXPECT_EQ(result["cause"], "not taken");
+        EXPECT_EQ(result["cause"], "not_taken");
     }
 }
 
@@ -202,7 +232,7 @@ TEST(Cli, ProvisionStoppedDuringItsWritesSaysWhatItWrote) {
         }
         ctl.Signal(signal);
         const CtlResult r = ctl.Finish();
-        EXPECT_EQ(r.status, 1) << strsignal(signal) << r.err;
+        EXPECT_EQ(r.status, 128 + signal) << strsignal(signal) << r.err;
         json result = json::parse(r.out);  // not const: a missing key reads as null
         EXPECT_EQ(result["cause"], "stopped");
         EXPECT_EQ(result["set"], json({{"turns", 4}}));

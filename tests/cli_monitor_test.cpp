@@ -4,6 +4,10 @@
 // by the environment in cli_commands_test.cpp.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
 #include <cstring>
 #include <regex>
 
@@ -26,7 +30,7 @@ TEST(CliRun, MonitorFormatsAndSummary) {
         {"csv", "time,port,baud,address,ok,current_a,cause\n", kTime + ",COM1,9600,3,true,12\\.3,",
          kTime + ",COM1,9600,3,false,,no reply"},
         {"json", "", jsonHead + R"("ok":true,"current_a":12\.3,"cause":null\})",
-         jsonHead + R"("ok":false,"current_a":null,"cause":"no reply","error":"no reading"\})"},
+         jsonHead + R"("ok":false,"current_a":null,"cause":"no_reply","error":"no reply"\})"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.format);
@@ -44,7 +48,7 @@ TEST(CliRun, MonitorFormatsAndSummary) {
 
 // However the program is stopped (Ctrl-C, or any signal whose default ends a program), it ends
 // the work at once with its summary and closes the port first: the port is free, and not left
-// exclusive, for the next program.
+// exclusive, for the next program. It exits as shells report a signal: 128 + its number.
 TEST(CliRun, EveryStopEndsTheWorkAndFreesThePort) {
     SimOnCom sim({"--address", "3", "--current", "-1.5"});
     for (int signal : {SIGINT, SIGQUIT, SIGUSR1, SIGUSR2, SIGALRM}) {
@@ -53,23 +57,121 @@ TEST(CliRun, EveryStopEndsTheWorkAndFreesThePort) {
         ASSERT_TRUE(AwaitRequests(sim, sim.LogLines().size() + 1));
         monitor.Signal(signal);
         const CtlResult r = monitor.Finish();
-        EXPECT_EQ(r.status, 0);
+        EXPECT_EQ(r.status, 128 + signal);
         EXPECT_TRUE(r.err.ends_with(" 0 failed; min -1.5 A, mean -1.50 A, max -1.5 A\n")) << r.err;
         EXPECT_EQ(ProbePortPath(sim.ptyPath()).error, OpenError::None);
     }
     // Nobody answers address 7: the stop ends a long wait at once, and no failure is reported.
-    for (const char* command : {"read", "monitor"}) {
-        SCOPED_TRACE(command);
-        CtlProcess silent({"-a", "7", "--timeout-ms", "20000", command});
+    for (const std::vector<std::string>& command : {std::vector<std::string>{"-a", "7", "read"},
+                                                    {"-a", "7", "monitor"},
+                                                    {"search", "--from", "7", "--to", "7"}}) {
+        SCOPED_TRACE(command.back());
+        std::vector<std::string> args{"--timeout-ms", "20000"};
+        args.insert(args.end(), command.begin(), command.end());
+        CtlProcess silent(args);
         ASSERT_TRUE(AwaitRequests(sim, sim.LogLines().size() + 1));
         const auto stopped = Clock::now();
         silent.Signal(SIGTERM);
         const CtlResult r = silent.Finish();
         EXPECT_LT(MsSince(stopped), 2000);
         EXPECT_EQ(r.err.find("no reply"), std::string::npos) << r.err;
-        if (command == std::string("read"))
-            EXPECT_EQ(r.status, -1) << "ended by the signal, after closing";
+        EXPECT_EQ(r.status, 128 + SIGTERM);
         EXPECT_EQ(ProbePortPath(sim.ptyPath()).error, OpenError::None);
+    }
+}
+
+// Several sensors of one line in one monitor: each address in turn every period, each row with
+// its address, a summary each; an address that never answers makes the run a failure. read takes
+// the list too.
+TEST(CliRun, MonitorReadsEveryAddressOfTheList) {
+    SimOnCom sim({"--address", "3", "--current", "2.5", "--sensor", "7@9600:-1.5"});
+    const CtlResult r = RunCtl({"-a", "3,7,9", "--timeout-ms", "100", "monitor", "--count", "2",
+                                "--period", "10", "--format", "csv"});
+    EXPECT_EQ(r.status, 1);
+    std::string row;
+    for (const char* reading :
+         {",COM1,9600,3,true,2\\.5,", ",COM1,9600,7,true,-1\\.5,", ",COM1,9600,9,false,,no reply"})
+        row += kTime + reading + "\n";
+    EXPECT_TRUE(std::regex_match(
+        r.out, std::regex("time,port,baud,address,ok,current_a,cause\n" + row + row)))
+        << r.out;
+    EXPECT_EQ(r.err,
+              "address 3: 2 readings, 2 good, 0 failed; min 2.5 A, mean 2.50 A, max 2.5 A\n"
+              "address 7: 2 readings, 2 good, 0 failed; min -1.5 A, mean -1.50 A, max -1.5 A\n"
+              "address 9: 2 readings, 0 good, 2 failed (no reply: 2)\n");
+    EXPECT_EQ(RunCtl({"-a", "7,3", "read"}).out, "address 7: -1.5 A\naddress 3: 2.5 A\n");
+    setenv("TESSALY_ADDRESS", "3,7", 1);
+    EXPECT_EQ(Lines(RunCtl({"--json", "monitor", "--count", "1"}).out).size(), 2u);
+    unsetenv("TESSALY_ADDRESS");
+}
+
+// Output that cannot be written (a full disk) stops the work at once, frees the port and says
+// why, with a status of its own; a reader that went away is a quiet end.
+TEST(CliRun, OutputThatCannotBeWrittenIsAFailure) {
+    SimOnCom sim({"--address", "3"});
+    const int full = open("/dev/full", O_WRONLY | O_CLOEXEC);
+    const struct {
+        std::vector<std::string> args;
+        size_t requests;  // what the sensor heard before the work stopped
+    } rows[] = {
+        {{"-a", "3", "read"}, 1},
+        {{"-a", "3", "--json", "read"}, 1},
+        {{"-a", "3", "monitor", "--count", "5"}, 1},
+        {{"-a", "3", "monitor", "--format", "csv"}, 0},  // its header is the first thing written
+        {{"search", "--fast", "--to", "5", "--rates", "9600"}, 5},  // 4 probes, the confirming read
+        {{"ports"}, 0},
+        {{"--help"}, 0},
+    };
+    for (const auto& [args, requests] : rows) {
+        SCOPED_TRACE(args[args.size() > 2 ? 2 : 0]);
+        const size_t seen = sim.LogLines().size();
+        const CtlResult r = CtlProcess(args, false, full).Finish();
+        EXPECT_EQ(r.status, 4);
+        EXPECT_EQ(r.err, "tessalyctl: the output could not be written: No space left on device\n");
+        EXPECT_EQ(sim.LogLines().size(), seen + requests) << "the work went on";
+        EXPECT_EQ(ProbePortPath(sim.ptyPath()).error, OpenError::None);
+    }
+    close(full);
+    int pipeEnds[2];
+    ASSERT_EQ(pipe(pipeEnds), 0);
+    close(pipeEnds[0]);  // as | head does once it has its lines
+    const CtlResult gone = CtlProcess({"-a", "3", "monitor", "-q"}, false, pipeEnds[1]).Finish();
+    close(pipeEnds[1]);
+    EXPECT_EQ(gone.status, 0);
+    EXPECT_EQ(gone.err, "");
+}
+
+// On a terminal search and provision say what they are doing on one line rewritten in place, never
+// wider than the terminal (50 columns here); on a pipe they say nothing of it.
+TEST(CliRun, ProgressFitsTheTerminalAndOnlyATerminal) {
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"search", "--fast", "--to", "9", "--rates", "2400"},
+          {"provision", "--to", "9", "--rates", "2400", "--turns", "4"}}) {
+        SCOPED_TRACE(args.front());
+        SimOnCom sim({"--address", "9", "--baud", "2400"});
+        PtyPair terminal;
+        const winsize size{24, 50, 0, 0};
+        ASSERT_EQ(ioctl(terminal.master, TIOCSWINSZ, &size), 0);
+        EXPECT_EQ(CtlProcess(args, false, -1, terminal.slave).Finish().status, 0);
+        std::string shown;
+        char buffer[4096];
+        fcntl(terminal.master, F_SETFL, O_NONBLOCK);
+        for (ssize_t n; (n = read(terminal.master, buffer, sizeof buffer)) > 0;)
+            shown.append(buffer, static_cast<size_t>(n));
+        std::vector<std::string> updates;
+        for (size_t at = 0; (at = shown.find("\r\033[K", at)) != std::string::npos; at += 4) {
+            const size_t next = shown.find('\r', at + 1);
+            updates.push_back(
+                shown.substr(at + 4, next == std::string::npos ? next : next - at - 4));
+        }
+        ASSERT_GE(updates.size(), 10u) << shown;
+        for (const std::string& update : updates)
+            EXPECT_LE(update.size(), 49u) << update;
+        EXPECT_NE(shown.find(args.front() + ": "), std::string::npos) << shown;
+        EXPECT_TRUE(args.front() == "search" ||
+                    shown.find("provision: writing turns 4 to address 9") != std::string::npos)
+            << shown;
+        EXPECT_EQ(RunCtl(args).err.find('\r'), std::string::npos);
     }
 }
 

@@ -197,7 +197,7 @@ void IsolateComPorts() {
                ("/nonexistent/tessaly-com" + std::to_string(n)).c_str(), 1);
 }
 
-CtlProcess::CtlProcess(const std::vector<std::string>& args, bool asNobody) {
+CtlProcess::CtlProcess(const std::vector<std::string>& args, bool asNobody, int outFd, int errFd) {
     int out[2], err[2];
     if (pipe2(out, O_CLOEXEC) != 0 || pipe2(err, O_CLOEXEC) != 0)
         throw std::runtime_error("pipe failed");
@@ -207,7 +207,7 @@ CtlProcess::CtlProcess(const std::vector<std::string>& args, bool asNobody) {
         argv[0] = copy.program;
     }
     argv.insert(argv.end(), args.begin(), args.end());
-    pid_ = Spawn(argv, out[1], err[1], asNobody);
+    pid_ = Spawn(argv, outFd >= 0 ? outFd : out[1], errFd >= 0 ? errFd : err[1], asNobody);
     close(out[1]);
     close(err[1]);
     out_ = out[0];

@@ -84,7 +84,10 @@ class CtlProcess {
 public:
     // `asNobody`: as root, run it as the user nobody, from a copy that user can reach wherever
     // the build folder is (a clone in /root is mode 0700).
-    explicit CtlProcess(const std::vector<std::string>& args, bool asNobody = false);
+    // `out`, `err`: descriptors to give it as stdout and stderr instead of pipes (a full disk, a
+    // terminal); what goes there is not read here.
+    explicit CtlProcess(const std::vector<std::string>& args, bool asNobody = false, int out = -1,
+                        int err = -1);
     ~CtlProcess();
     CtlProcess(const CtlProcess&) = delete;
 
