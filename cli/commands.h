@@ -13,3 +13,4 @@ void AddSetCommand(CLI::App& app, const GlobalOptions& global, CommandRun& run);
 void AddZeroCommand(CLI::App& app, const GlobalOptions& global, CommandRun& run);
 void AddCalibrateCommand(CLI::App& app, const GlobalOptions& global, CommandRun& run);
 void AddProvisionCommand(CLI::App& app, const GlobalOptions& global, CommandRun& run);
+void AddCompletionCommand(CLI::App& app, const GlobalOptions& global, CommandRun& run);

@@ -13,8 +13,9 @@ int main(int argc, char** argv) {
     AddGlobalOptions(app, global);
     CommandRun run;
     // In the order the help lists them.
-    for (const auto add : {AddPortsCommand, AddSearchCommand, AddReadCommand, AddMonitorCommand,
-                           AddSetCommand, AddZeroCommand, AddCalibrateCommand, AddProvisionCommand})
+    for (const auto add :
+         {AddPortsCommand, AddSearchCommand, AddReadCommand, AddMonitorCommand, AddSetCommand,
+          AddZeroCommand, AddCalibrateCommand, AddProvisionCommand, AddCompletionCommand})
         add(app, global, run);
     if (const auto status = ParseCommandLine(app, argc, argv))
         return *status;
