@@ -15,3 +15,5 @@ void AddCalibrateCommand(CLI::App& app, const GlobalOptions& global, CommandRun&
 void AddProvisionCommand(CLI::App& app, const GlobalOptions& global, CommandRun& run);
 // help COMMAND: the command's --help.
 void AddHelpCommand(CLI::App& app, const GlobalOptions& global, CommandRun& run);
+// completion bash|zsh|fish: the shell's completion script.
+void AddCompletionCommand(CLI::App& app, const GlobalOptions& global, CommandRun& run);

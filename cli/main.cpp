@@ -13,9 +13,9 @@ int main(int argc, char** argv) {
     AddGlobalOptions(app, global);
     CommandRun run;
     // In the order the help lists them.
-    for (const auto add :
-         {AddPortsCommand, AddSearchCommand, AddReadCommand, AddMonitorCommand, AddSetCommand,
-          AddZeroCommand, AddCalibrateCommand, AddProvisionCommand, AddHelpCommand})
+    for (const auto add : {AddPortsCommand, AddSearchCommand, AddReadCommand, AddMonitorCommand,
+                           AddSetCommand, AddZeroCommand, AddCalibrateCommand, AddProvisionCommand,
+                           AddCompletionCommand, AddHelpCommand})
         add(app, global, run);
     // A help or version that could not be written is a failure too.
     if (const auto status = ParseCommandLine(app, global, argc, argv))

@@ -243,13 +243,7 @@ void AddMonitorCommand(CLI::App& app, const GlobalOptions& global, CommandRun& r
         ->transform(Whole(1, 1000000000));
     monitor->add_option("--format", *formatName, "text, csv or json (default text)")
         ->type_name("FORMAT")
-        ->check(CLI::Validator(
-            [](const std::string& text) {
-                return text == "text" || text == "csv" || text == "json"
-                           ? std::string()
-                           : "'" + text + "' is not one of text, csv, json";
-            },
-            ""));
+        ->check(OneOf(MONITOR_FORMATS));
     monitor->callback([&global, &run, m, formatName] {
         if (global.json && !formatName->empty() && *formatName != "json")
             throw CLI::ValidationError("--format", "'" + *formatName +

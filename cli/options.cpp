@@ -64,6 +64,19 @@ CLI::Validator Whole(long low, long high) {
         "");
 }
 
+CLI::Validator OneOf(const std::vector<std::string>& words) {
+    return CLI::Validator(
+        [words](std::string& text) -> std::string {
+            if (std::find(words.begin(), words.end(), text) != words.end())
+                return {};
+            std::string list;
+            for (const std::string& word : words)
+                list += (list.empty() ? "" : ", ") + word;
+            return "'" + text + "' is not one of " + list;
+        },
+        "");
+}
+
 std::string RatesText(const std::vector<int>& rates, const char* separator) {
     std::string text;
     for (int rate : rates)
@@ -349,7 +362,7 @@ void AddHelpCommand(CLI::App& app, const GlobalOptions&, CommandRun& run) {
             const CLI::App* next = nullptr;
             for (const CLI::App* command : shown->get_subcommands({}))
                 next = command->get_name() == name ? command : next;
-            if (next == nullptr || name == "help")
+            if (next == nullptr)
                 throw CLI::ValidationError(UnknownCommand(*shown, name));
             shown = next;
         }

@@ -67,6 +67,10 @@ void Refuses(CLI::App& command, const std::vector<std::string>& globals);
 void RunsWhenGiven(CLI::App& command, CommandRun& run, CommandRun body);
 // A whole decimal number in low..high, as the person meant it (CLI11 would read 010 as octal).
 CLI::Validator Whole(long low, long high);
+// One of `words`: "'xml' is not one of text, csv, json".
+CLI::Validator OneOf(const std::vector<std::string>& words);
+// monitor --format.
+inline const std::vector<std::string> MONITOR_FORMATS{"text", "csv", "json"};
 // One of the sensor's rates.
 CLI::Validator SensorRate();
 // "1200, 2400, 4800, 9600, 19200": every rate of the sensor.
