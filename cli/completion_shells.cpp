@@ -240,13 +240,13 @@ std::string ZshCompletion(const CompletionGrammar& g) {
         for (const CompletedOption& o : c.options)
             for (const std::string& name : o.names) {
                 // --port=: the value after an '=' or as the next word; -p+: attached or next.
-                std::string spec = "(" + Joined(o.names) + ")" + name;
+                std::string argument = "(" + Joined(o.names) + ")" + name;
                 if (o.valued)
-                    spec += name.compare(0, 2, "--") == 0 ? "=" : "+";
-                spec += "[" + Escaped(o.help, "\\[]") + "]";
+                    argument += name.compare(0, 2, "--") == 0 ? "=" : "+";
+                argument += "[" + Escaped(o.help, "\\[]") + "]";
                 if (o.valued)
-                    spec += ":" + Escaped(o.typeName, "\\:") + ":" + action(o.kind);
-                specs += " \\\n        " + Quoted(spec);
+                    argument += ":" + Escaped(o.typeName, "\\:") + ":" + action(o.kind);
+                specs += " \\\n        " + Quoted(argument);
             }
         for (size_t i = 0; i < c.arguments.size(); ++i)
             specs += " \\\n        " +
