@@ -104,7 +104,7 @@ void AddCompletionCommand(CLI::App& app, const GlobalOptions&, CommandRun& run) 
     completion->add_option("SHELL", *shell, "bash, zsh or fish")
         ->required()
         ->check(OneOf(ShellNames()));
-    Refuses(*completion, {"--port", "--baud", "--address", "--timeout-ms"});
+    Refuses(*completion, LINE_OPTIONS);
     RunsWhenGiven(*completion, run, [&app, shell]() -> int {
         CompletionGrammar grammar{Kinds(), {}};
         // help COMMAND: the tool's commands.

@@ -61,6 +61,8 @@ CLI::App* AddCommand(CLI::App& parent, const std::string& name, const std::strin
 // The global options (by their long names) that `command` makes no use of, refused when given on
 // the command line with it; the environment's are simply not used.
 void Refuses(CLI::App& command, const std::vector<std::string>& globals);
+// What a command that opens no line refuses.
+inline const std::vector<std::string> LINE_OPTIONS{"--port", "--baud", "--address", "--timeout-ms"};
 // `body` becomes what runs when `command` is the one given. CLI11 calls a command's callback only
 // when the command was given, once the whole line is parsed and checked; a command's commands are
 // called before the command itself.

@@ -93,7 +93,7 @@ std::string Text(const PortInfo& p) {
 void AddPortsCommand(CLI::App& app, const GlobalOptions& o, CommandRun& run) {
     CLI::App* ports =
         AddCommand(app, "ports", "list COM1-COM10: device, USB adapter, free or busy");
-    Refuses(*ports, {"--port", "--baud", "--address", "--timeout-ms"});
+    Refuses(*ports, LINE_OPTIONS);
     RunsWhenGiven(*ports, run, [&o]() -> int {
         for (int number = 1; number <= COM_PORT_COUNT; ++number) {
             const PortInfo info = DescribePort(number);
