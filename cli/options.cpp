@@ -11,6 +11,7 @@
 #include "cli_version.h"
 #include "commands.h"
 #include "output.h"
+#include "port_url.h"
 #include "registers.h"
 
 namespace {
@@ -18,8 +19,10 @@ namespace {
 const char* const kToolHelp =
     "Find, read and configure KORVAN current sensors on an RS-485 line.\n\n"
     "PORT is COM1 ... COM10 (or just the number), resolved as the window resolves it, or a\n"
-    "device path such as /dev/ttyUSB0. TESSALY_PORT, TESSALY_BAUD and TESSALY_ADDRESS give -p,\n"
-    "-b and -a when the option is absent; the command line wins.";
+    "device path such as /dev/ttyUSB0, or a line through a serial device server:\n"
+    "rfc2217://HOST:PORT (the server sets the rate) or tcp://HOST:PORT (the server's rate, which\n"
+    "-b must name). TESSALY_PORT, TESSALY_BAUD and TESSALY_ADDRESS give -p, -b and -a when the\n"
+    "option is absent; the command line wins.";
 
 const char* const kToolFooter =
     "Exit status:\n"
@@ -117,8 +120,11 @@ size_t EditDistance(const std::string& a, const std::string& b) {
     return row[b.size()];
 }
 
-// COM3, com3 or 3; anything with a slash is a device path.
+// COM3, com3 or 3; rfc2217://HOST:PORT or tcp://HOST:PORT; anything else with a slash is a device
+// path.
 bool ParsePort(const std::string& text, LineSettings& line) {
+    if (LooksLikeUrl(text) && !ParsePortUrl(text))
+        return false;
     if (text.find('/') != std::string::npos) {
         line.path = text;
         return true;
@@ -138,9 +144,13 @@ CLI::Validator PortName() {
     return CLI::Validator(
         [](std::string& text) -> std::string {
             LineSettings line;
+            std::string problem;
+            if (LooksLikeUrl(text) && !ParsePortUrl(text, &problem))
+                return "'" + text + "' is not a remote port: " + problem;
             return ParsePort(text, line) ? std::string()
                                          : "'" + text + "' is not COM1-COM" +
-                                               std::to_string(COM_PORT_COUNT) + " or a device path";
+                                               std::to_string(COM_PORT_COUNT) +
+                                               ", a device path or a remote port";
         },
         "");
 }

@@ -21,6 +21,7 @@ struct SearchOptions {
     bool all = false;
     int probeMs = SHORT_WAIT_MS;
     bool probeMsGiven = false;
+    bool baudGiven = false;  // on the command line
     bool fast = false;
     int turnaroundMs = SEARCH_TURNAROUND_MS;
 };
@@ -38,6 +39,12 @@ int Ended(const GlobalOptions& o, const SearchOptions& s, const SearchResult& re
           const std::string& portLabel);
 
 int RunSearch(const GlobalOptions& o, const SearchOptions& s) {
+    const bool setsRate = LineSetsRate(o.line);
+    if (s.baudGiven && setsRate) {
+        PrintError("--baud is not used with search, except through a raw TCP port (its rate)");
+        std::fputs("Try 'tessalyctl search --help'.\n", stderr);
+        return EXIT_USAGE;
+    }
     SearchPlan plan;
     plan.line = o.line;
     plan.rates = s.rates;
@@ -51,7 +58,11 @@ int RunSearch(const GlobalOptions& o, const SearchOptions& s) {
     else
         plan.probeBudgetMs = [probeMs](int) { return probeMs; };
 
-    const int total = (s.to - s.from + 1) * static_cast<int>(s.rates.size());
+    if (!setsRate && !o.quiet)
+        PrintError("searching at " + std::to_string(o.line.baud) +
+                   " baud only: a raw TCP port's rate is set in the server (-b names it)");
+    const int rateCount = setsRate ? static_cast<int>(s.rates.size()) : 1;
+    const int total = (s.to - s.from + 1) * rateCount;
     // The trace writes on stderr too: no progress line between its lines.
     ProgressLine progress(!o.quiet && !o.trace);
     const auto start = std::chrono::steady_clock::now();
@@ -156,11 +167,13 @@ void AddSearchCommand(CLI::App& app, const GlobalOptions& o, CommandRun& run) {
         ->transform(Whole(0, 10000))
         ->needs(fast);
     fast->excludes(probeMs);
-    // The search tries every address of its range at every rate of --rates.
-    Refuses(*search, {"--baud", "--address"});
+    // The search tries every address of its range at every rate of --rates; -b names only the
+    // rate of a raw TCP port, which is the one it can try.
+    Refuses(*search, {"--address"});
     // Each end is checked on its own as it is parsed; the two together only once both are in.
-    search->callback([&o, &run, s, probeMs] {
+    search->callback([&app, &o, &run, s, probeMs] {
         s->probeMsGiven = probeMs->count() > 0;
+        s->baudGiven = app.get_option("--baud")->count() > 0;
         if (!SearchRangeValid(s->from, s->to))
             throw CLI::ValidationError("search range " + std::to_string(s->from) + "-" +
                                        std::to_string(s->to) +

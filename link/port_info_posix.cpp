@@ -8,6 +8,7 @@
 
 #include "port_info.h"
 #include "port_names.h"
+#include "port_url.h"
 
 namespace fs = std::filesystem;
 
@@ -72,6 +73,14 @@ PortInfo DescribePort(int portNumber) {
     info.name = "COM" + std::to_string(portNumber);
     info.holders.emplace();  // /proc tells, so none seen is none this user may see
     const std::string path = ComPortPath(portNumber);
+    if (KindOfPort(path) != PortKind::Local) {
+        // A server's port: no device, adapter or holder of this machine; a connection tells
+        // whether it takes us.
+        info.device = path;
+        info.holders.reset();
+        info.access = ProbePortPath(path);
+        return info;
+    }
     info.device = Canonical(path);
     if (info.device.empty()) {
         info.access.error = OpenError::NoDevice;

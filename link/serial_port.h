@@ -11,17 +11,24 @@
 // An open serial port, or nothing. A small value type: an empty handle converts to false.
 // ClosePort empties the handle it is given, so a stale descriptor number (which POSIX reuses at
 // once) is never closed a second time through that slot. The native value belongs to the backend:
-// the file descriptor on POSIX, the port's record (comm handle, bytes read ahead) on Windows.
+// the file descriptor on POSIX, the port's record (comm handle, bytes read ahead) on Windows, the
+// connection's record for a line through a serial device server (`remote`).
 class PortHandle {
 public:
     PortHandle() = default;
     // `setExclusive`: this handle set the tty's exclusive flag and must clear it on close.
     explicit PortHandle(std::intptr_t native, bool setExclusive = false)
         : native_(native), setExclusive_(setExclusive) {}
+    static PortHandle Remote(std::intptr_t record) {
+        PortHandle handle(record);
+        handle.remote_ = true;
+        return handle;
+    }
 
     explicit operator bool() const { return native_ != kEmpty; }
     std::intptr_t native() const { return native_; }
     bool setExclusive() const { return setExclusive_; }
+    bool remote() const { return remote_; }
 
     friend bool operator==(const PortHandle&, const PortHandle&) = default;
 
@@ -29,6 +36,7 @@ private:
     static constexpr std::intptr_t kEmpty = -1;
     std::intptr_t native_ = kEmpty;
     bool setExclusive_ = false;
+    bool remote_ = false;
 };
 
 // Why a port could not be opened, as the reasons a person can act on. Each backend maps its
@@ -40,8 +48,17 @@ enum class OpenError {
     NoPermission,  // this user may not open it; `group` names the group that may
     NotSerial,     // the path is not a serial device
     RateRefused,   // the port refused the line settings
+    BadUrl,        // a remote port's name that is not rfc2217://HOST:PORT or tcp://HOST:PORT
+    UnknownHost,   // the server's name does not resolve
+    Refused,       // nothing listens at the server's TCP port
+    Unreachable,   // no route to the server
+    TimedOut,      // the server did not answer within REMOTE_OPEN_BUDGET_MS
+    NotRfc2217,    // the server does not speak the Telnet COM-PORT-OPTION
     Other,         // anything else; `osError` holds the system's code
 };
+
+// How long an open of a remote port may take: connecting, and for RFC 2217 setting the line.
+constexpr int REMOTE_OPEN_BUDGET_MS = 3000;
 
 // The result of an open: the handle, or why there is none.
 struct PortOpening {
@@ -61,8 +78,17 @@ PortHandle OpenComPort(int portNumber, int baudRate);
 // The same open, saying why it failed.
 PortOpening OpenComPortWithReason(int portNumber, int baudRate);
 
-// The same open of a device given by its path.
+// The same open of a device given by its path, or of a remote port given by its URL (port_url.h):
+// connected within REMOTE_OPEN_BUDGET_MS, without Nagle's delay; through RFC 2217 the server sets
+// 8N1 at baudRate with no flow control and confirms each setting; through raw TCP the rate is the
+// server's and baudRate only what the timing assumes. A server that closes at once (or writes its
+// refusal and closes) is Busy.
 PortOpening OpenPortPath(const std::string& path, int baudRate);
+
+// Changes the rate of an open RFC 2217 line in place and drops what is queued, so that a search
+// need not connect again for every rate. False when the server keeps another rate, the line is
+// gone, or the handle is not an RFC 2217 line (a local port is opened again at the new rate).
+bool SetRemoteRate(const PortHandle& handle, int baudRate);
 
 // Whether the device could be opened now, found by taking it as an open would and letting it go
 // at once, without touching its line settings (to list ports without disturbing them). The same
@@ -78,7 +104,8 @@ std::string SystemErrorText(int osError);
 std::string DescribeOpenError(const PortOpening& opening);
 
 // The reason as a word a script can compare: "no_device", "busy", "permission", "not_serial",
-// "rate_refused", "other"; "" for OpenError::None.
+// "rate_refused", "bad_url", "unknown_host", "refused", "unreachable", "timed_out",
+// "not_rfc2217", "other"; "" for OpenError::None.
 const char* OpenErrorCode(OpenError error);
 
 // Waits until at least `count` received bytes are queued (not yet read) or budgetMs has passed.

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // POSIX backend of the serial port: termios in place of the Win32 comm functions, with the same
 // exclusive open, line settings and time-outs.
-#include "serial_port.h"
+#include "port_backends.h"
 
 #include <fcntl.h>
 #include <grp.h>
@@ -157,7 +157,7 @@ int Claim(PortOpening& opening) {
 
 }  // namespace
 
-PortOpening ProbePortPath(const std::string& path) {
+PortOpening local_port::Probe(const std::string& path) {
     PortOpening opening;
     opening.path = path;
     const int fd = Claim(opening);
@@ -166,7 +166,7 @@ PortOpening ProbePortPath(const std::string& path) {
     return opening;
 }
 
-PortOpening OpenPortPath(const std::string& path, int baudRate) {
+PortOpening local_port::Open(const std::string& path, int baudRate) {
     PortOpening opening;
     opening.path = path;
     const int fd = Claim(opening);
@@ -186,11 +186,11 @@ PortOpening OpenPortPath(const std::string& path, int baudRate) {
     DropDtr(fd);
     const bool setExclusive = ioctl(fd, TIOCEXCL) == 0;
     opening.handle = PortHandle(fd, setExclusive);
-    PurgePort(opening.handle);
+    Purge(opening.handle);
     return opening;
 }
 
-void ClosePort(PortHandle& handle) {
+void local_port::Close(PortHandle& handle) {
     if (!handle)
         return;
     const int fd = Fd(handle);
@@ -203,19 +203,19 @@ void ClosePort(PortHandle& handle) {
     close(fd);
 }
 
-bool LineHungUp(const PortHandle& handle) {
+bool local_port::HungUp(const PortHandle& handle) {
     if (!handle)
         return false;
     pollfd entry{Fd(handle), POLLIN, 0};
     return poll(&entry, 1, 0) > 0 && (entry.revents & (POLLHUP | POLLERR | POLLNVAL));
 }
 
-void PurgePort(const PortHandle& handle) {
+void local_port::Purge(const PortHandle& handle) {
     if (handle)
         (void)tcflush(Fd(handle), TCIOFLUSH);
 }
 
-int WaitForInput(const PortHandle& handle, int count, int budgetMs, int stopFd) {
+int local_port::Wait(const PortHandle& handle, int count, int budgetMs, int stopFd) {
     const auto deadline = Clock::now() + milliseconds(budgetMs > 0 ? budgetMs : 0);
     if (!handle)
         return 0;
@@ -261,7 +261,7 @@ int WaitForInput(const PortHandle& handle, int count, int budgetMs, int stopFd) 
     return queued;
 }
 
-int WritePort(const PortHandle& handle, const uint8_t* bytes, int length) {
+int local_port::Write(const PortHandle& handle, const uint8_t* bytes, int length) {
     if (!handle || length <= 0)
         return 0;
     const int fd = Fd(handle);
@@ -281,7 +281,7 @@ int WritePort(const PortHandle& handle, const uint8_t* bytes, int length) {
     return written;
 }
 
-int ReadPort(const PortHandle& handle, uint8_t* bytes, int length) {
+int local_port::Read(const PortHandle& handle, uint8_t* bytes, int length) {
     if (!handle || length <= 0)
         return 0;
     const int fd = Fd(handle);

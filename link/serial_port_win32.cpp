@@ -15,7 +15,7 @@
 #include <cctype>
 #include <vector>
 
-#include "serial_port.h"
+#include "port_backends.h"
 
 namespace {
 
@@ -173,7 +173,7 @@ std::string SystemErrorText(int osError) {
     return message;
 }
 
-PortOpening ProbePortPath(const std::string& path) {
+PortOpening local_port::Probe(const std::string& path) {
     PortOpening opening;
     opening.path = DevicePath(path);
     const HANDLE port = CreateFileA(opening.path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
@@ -194,7 +194,7 @@ PortOpening ProbePortPath(const std::string& path) {
     return opening;
 }
 
-PortOpening OpenPortPath(const std::string& path, int baudRate) {
+PortOpening local_port::Open(const std::string& path, int baudRate) {
     PortOpening opening;
     opening.path = DevicePath(path);
     auto fail = [&](OpenError error, DWORD osError) {
@@ -229,11 +229,11 @@ PortOpening OpenPortPath(const std::string& path, int baudRate) {
     }
     EscapeCommFunction(port, CLRDTR);
     opening.handle = PortHandle(reinterpret_cast<std::intptr_t>(new Port{port, {}, false}));
-    PurgePort(opening.handle);
+    Purge(opening.handle);
     return opening;
 }
 
-void ClosePort(PortHandle& handle) {
+void local_port::Close(PortHandle& handle) {
     if (!handle)
         return;
     Port* port = &Of(handle);
@@ -243,7 +243,7 @@ void ClosePort(PortHandle& handle) {
 }
 
 // An adapter pulled out leaves a handle on which every comm call fails.
-bool LineHungUp(const PortHandle& handle) {
+bool local_port::HungUp(const PortHandle& handle) {
     if (!handle)
         return false;
     DWORD errors = 0;
@@ -251,7 +251,7 @@ bool LineHungUp(const PortHandle& handle) {
     return !ClearCommError(Of(handle).comm, &errors, &status);
 }
 
-void PurgePort(const PortHandle& handle) {
+void local_port::Purge(const PortHandle& handle) {
     if (!handle)
         return;
     Port& port = Of(handle);
@@ -259,7 +259,7 @@ void PurgePort(const PortHandle& handle) {
     PurgeComm(port.comm, PURGE_RXABORT | PURGE_RXCLEAR | PURGE_TXABORT | PURGE_TXCLEAR);
 }
 
-int WaitForInput(const PortHandle& handle, int count, int budgetMs, int /*stopFd*/) {
+int local_port::Wait(const PortHandle& handle, int count, int budgetMs, int /*stopFd*/) {
     if (!handle)
         return 0;
     Port& port = Of(handle);
@@ -279,7 +279,7 @@ int WaitForInput(const PortHandle& handle, int count, int budgetMs, int /*stopFd
     return Queued(port);
 }
 
-int WritePort(const PortHandle& handle, const uint8_t* bytes, int length) {
+int local_port::Write(const PortHandle& handle, const uint8_t* bytes, int length) {
     if (!handle || length <= 0)
         return 0;
     const HANDLE comm = Of(handle).comm;
@@ -288,7 +288,7 @@ int WritePort(const PortHandle& handle, const uint8_t* bytes, int length) {
     }));
 }
 
-int ReadPort(const PortHandle& handle, uint8_t* bytes, int length) {
+int local_port::Read(const PortHandle& handle, uint8_t* bytes, int length) {
     if (!handle || length <= 0)
         return 0;
     Port& port = Of(handle);

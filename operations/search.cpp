@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "search.h"
 
+#include <optional>
+
+#include "port_url.h"
 #include "registers.h"
 
 bool SearchRangeValid(int first, int last) {
@@ -33,7 +36,45 @@ bool Confirmed(LinkState& link, const SearchPlan& plan, int address) {
                .cause == ExchangeCause::Accepted;
 }
 
+// Makes `held` a line at the rate for the next probe. A local port is opened for each probe: the
+// rate changes from probe to probe, and the port is free for everyone else between them. A remote
+// line stays connected and has its rate changed in place: connecting anew would cost more than
+// the probe. False when the line cannot be had, with why in `failure`.
+bool LineFor(LinkState& link, const LineSettings& line, int baud, std::optional<SensorLine>& held,
+             PortOpening& failure) {
+    if (held && LineIsRemote(line)) {
+        if (held->Recover() == LineHealth::Down) {
+            failure = held->opening();
+            return false;
+        }
+        if (link.baud == baud) {
+            PurgePort(link.port);  // as an open would
+        } else if (!SetRemoteRate(link.port, baud)) {
+            failure.error = LineHungUp(link.port) ? OpenError::Busy : OpenError::RateRefused;
+            failure.path = held->opening().path;
+            return false;
+        }
+        link.baud = baud;
+        return true;
+    }
+    LineSettings at = line;
+    at.baud = baud;
+    held.emplace(link, at);
+    failure = held->opening();
+    return held->open();
+}
+
 }  // namespace
+
+bool LineIsRemote(const LineSettings& line) {
+    return KindOfPort(line.path.empty() ? ComPortPath(line.portNumber) : line.path) !=
+           PortKind::Local;
+}
+
+bool LineSetsRate(const LineSettings& line) {
+    return KindOfPort(line.path.empty() ? ComPortPath(line.portNumber) : line.path) !=
+           PortKind::RawTcp;
+}
 
 int FastProbeBudgetMs(int baud, int turnaroundMs) {
     return WireMs(REQUEST_LENGTH + REPLY_LENGTH, baud) + turnaroundMs + FastMarginMs(turnaroundMs);
@@ -52,20 +93,19 @@ SearchResult Search(LinkState& link, const SearchPlan& plan,
                     const std::function<bool()>& stopRequested,
                     const std::function<void(const Probe&)>& progress) {
     SearchResult result;
+    // Through a raw TCP port the rate is the server's: only that one can be searched.
+    const std::vector<int> rates =
+        LineSetsRate(plan.line) ? plan.rates : std::vector<int>{plan.line.baud};
+    const bool remote = LineIsRemote(plan.line);
+    std::optional<SensorLine> held;
     for (int address = plan.first; address <= plan.last; ++address) {
-        for (int baud : plan.rates) {
+        for (int baud : rates) {
             if (stopRequested && stopRequested()) {
                 result.end = SearchEnd::Stopped;
                 return result;
             }
-            // A port of its own per probe: the rate changes from probe to probe, and the port is
-            // free for everyone else between them.
-            LineSettings line = plan.line;
-            line.baud = baud;
-            SensorLine sensor(link, line);
-            if (!sensor.open()) {
+            if (!LineFor(link, plan.line, baud, held, result.opening)) {
                 result.end = SearchEnd::PortFailed;
-                result.opening = sensor.opening();
                 return result;
             }
             const int budget = plan.probeBudgetMs ? plan.probeBudgetMs(baud) : SHORT_WAIT_MS;
@@ -76,7 +116,8 @@ SearchResult Search(LinkState& link, const SearchPlan& plan,
                                    ReplyFrom::RequestedOnly)};
             if (probe.found() && !Confirmed(link, plan, address))
                 probe.exchange.cause = ExchangeCause::LateAnswer;
-            sensor.Close();
+            if (!remote)
+                held.reset();
             ++result.probes;
             if (probe.found())
                 result.found.push_back(probe);

@@ -17,7 +17,8 @@
 inline const std::vector<int> SEARCH_RATES(SENSOR_RATES.begin(), SENSOR_RATES.end() - 1);
 
 struct SearchPlan {
-    LineSettings line;                      // the port; its rate is not used
+    LineSettings line;                      // the port; its rate is used only where LineSetsRate
+                                            // is false
     std::vector<int> rates = SEARCH_RATES;  // tried in this order at each address
     int first = 0;                          // addresses, inclusive
     int last = 255;
@@ -28,6 +29,13 @@ struct SearchPlan {
     std::function<int(int baud)> firstByteMs;
     bool stopAtFirst = true;  // false: go on and list every sensor of the line
 };
+
+// Whether the line ends in a serial device server (rfc2217:// or tcp://, given or behind COMn).
+bool LineIsRemote(const LineSettings& line);
+
+// Whether the client sets the line's rate: false through a raw TCP port, whose rate is the
+// server's; a search there tries the line's own rate only.
+bool LineSetsRate(const LineSettings& line);
 
 // A valid range: both ends within 0..255 and the first not above the last.
 bool SearchRangeValid(int first, int last);

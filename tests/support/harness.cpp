@@ -1,11 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "support/harness.h"
 
+#include <arpa/inet.h>
 #include <fcntl.h>
 #include <grp.h>
+#include <netinet/in.h>
 #include <poll.h>
 #include <pty.h>
 #include <pwd.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -128,23 +131,99 @@ SimProcess::~SimProcess() {
     std::filesystem::remove_all(dir_);
 }
 
-int SimProcess::Stop(std::chrono::milliseconds bound, int signal) {
-    if (pid_ <= 0)
+namespace {
+
+// Sends `signal` and waits up to `bound`; one still running then is killed and named on stderr.
+int StopProcess(pid_t& pid, const char* name, std::chrono::milliseconds bound, int signal) {
+    if (pid <= 0)
         return -1;
-    kill(pid_, signal);
+    kill(pid, signal);
     const auto deadline = Clock::now() + bound;
     int status = 0;
     pid_t got;
-    while ((got = waitpid(pid_, &status, WNOHANG)) == 0 && Clock::now() < deadline)
+    while ((got = waitpid(pid, &status, WNOHANG)) == 0 && Clock::now() < deadline)
         usleep(2000);
     if (got == 0) {
-        std::fprintf(stderr, "tessaly-sim (pid %d) still running %lld ms after signal %d: killed\n",
-                     static_cast<int>(pid_), static_cast<long long>(bound.count()), signal);
-        kill(pid_, SIGKILL);
-        waitpid(pid_, &status, 0);
+        std::fprintf(stderr, "%s (pid %d) still running %lld ms after signal %d: killed\n", name,
+                     static_cast<int>(pid), static_cast<long long>(bound.count()), signal);
+        kill(pid, SIGKILL);
+        waitpid(pid, &status, 0);
     }
-    pid_ = -1;
+    pid = -1;
     return status;
+}
+
+bool Listened(int port) {
+    const int probe = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = htons(static_cast<uint16_t>(port));
+    // Binding without SO_REUSEADDR fails while someone listens there; no connection is made, so
+    // the server opens no device for it.
+    const bool taken = bind(probe, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0;
+    close(probe);
+    return taken;
+}
+
+}  // namespace
+
+int SimProcess::Stop(std::chrono::milliseconds bound, int signal) {
+    return StopProcess(pid_, "tessaly-sim", bound, signal);
+}
+
+int FreeTcpPort() {
+    const int s = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    if (bind(s, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+        getsockname(s, reinterpret_cast<sockaddr*>(&address), &length) != 0)
+        throw std::runtime_error("no free loopback port");
+    close(s);
+    return ntohs(address.sin_port);
+}
+
+Ser2net::Ser2net(const std::string& device) : rfc2217Port_(FreeTcpPort()), tcpPort_(FreeTcpPort()) {
+    char folder[] = "/tmp/tessaly-ser2net-XXXXXX";
+    if (!mkdtemp(folder))
+        throw std::runtime_error("no folder for ser2net");
+    dir_ = folder;
+    // chardelay off: the line's bytes go on as they come, as they would from a device server
+    // set up for Modbus.
+    std::ofstream(dir_ + "/ser2net.yaml")
+        << "%YAML 1.1\n---\n"
+        << "connection: &rfc2217\n  accepter: telnet(rfc2217),tcp,127.0.0.1," << rfc2217Port_
+        << "\n  options:\n    chardelay: false\n  connector: serialdev," << device
+        << ",9600n81,local\n"
+        << "connection: &raw\n  accepter: tcp,127.0.0.1," << tcpPort_
+        << "\n  options:\n    chardelay: false\n  connector: serialdev," << device
+        << ",9600n81,local\n";
+    Start();
+}
+
+Ser2net::~Ser2net() {
+    Stop();
+    std::filesystem::remove_all(dir_);
+}
+
+void Ser2net::Start() {
+    const int log = open((dir_ + "/ser2net.log").c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC,
+                         0600);
+    pid_ = Spawn({"/usr/sbin/ser2net", "-n", "-c", dir_ + "/ser2net.yaml", "-P", dir_ + "/ser2net.pid"}, log,
+                 log, false);
+    close(log);
+    const auto deadline = Clock::now() + std::chrono::seconds(10);
+    while (!(Listened(rfc2217Port_) && Listened(tcpPort_))) {
+        if (Clock::now() > deadline || waitpid(pid_, nullptr, WNOHANG) != 0)
+            throw std::runtime_error("ser2net did not start; see " + dir_ + "/ser2net.log");
+        usleep(5000);
+    }
+}
+
+void Ser2net::Stop() {
+    StopProcess(pid_, "ser2net", std::chrono::seconds(5), SIGTERM);
 }
 
 std::vector<std::string> SimProcess::LogLines() const {

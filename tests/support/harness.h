@@ -45,6 +45,29 @@ private:
     std::string ptyPath_;
 };
 
+// Debian's ser2net in the foreground on 127.0.0.1 with a configuration of its own (never the
+// system's, which serves the machine's ttyS ports), serving one device twice: as RFC 2217 and as
+// raw TCP, each at a loopback port nobody listened on.
+class Ser2net {
+public:
+    explicit Ser2net(const std::string& device);
+    ~Ser2net();
+    Ser2net(const Ser2net&) = delete;
+
+    std::string Rfc2217Url() const { return "rfc2217://127.0.0.1:" + std::to_string(rfc2217Port_); }
+    std::string TcpUrl() const { return "tcp://127.0.0.1:" + std::to_string(tcpPort_); }
+    void Stop();
+    void Start();  // again, on the same ports
+
+private:
+    std::string dir_;
+    int rfc2217Port_, tcpPort_;
+    pid_t pid_ = -1;
+};
+
+// A loopback TCP port that nobody listens on now.
+int FreeTcpPort();
+
 // The request hex of a log line ("0104000000013" ...), and "address@baud" of each request.
 std::string LoggedRequest(const std::string& line);
 std::vector<std::string> Probes(const SimProcess& sim);
