@@ -20,7 +20,8 @@ using json = nlohmann::json;
 // simulator sees the line's rate change under it), a set checked by reading back; through raw TCP
 // the server's rate, and a search at that rate alone that says so.
 TEST(CliRemote, CommandsThroughSer2net) {
-    SimProcess sim({"--address", "3", "--current", "12.5", "--turns", "2"});
+    // Replies timed as on the wire come to ser2net a byte or two at a time: split over segments.
+    SimProcess sim({"--address", "3", "--current", "12.5", "--turns", "2", "--wire-timing"});
     Ser2net server(sim.ptyPath());
     const std::string rfc = server.Rfc2217Url(), tcp = server.TcpUrl();
     EXPECT_EQ(RunCtl({"-p", rfc, "-a", "3", "read"}).out, "12.5 A\n");

@@ -180,6 +180,28 @@ private Q_SLOTS:
         QCOMPARE(TextOf(dialog, IDC_SEARCH), U("搜索"));
         QCOMPARE(PortControls(dialog), U("1111111"));
     }
+
+    // COM1 led to a serial device server (RFC 2217): the window searches and acquires through it
+    // as through a port of its own machine, the rates changed on the server's line.
+    void searchesAndAcquiresThroughASerialDeviceServer() {
+        SimProcess sim({"--address", "3", "--baud", "4800", "--current", "1.5"});
+        Ser2net server(sim.ptyPath());
+        ScopedComPort com(1, server.Rfc2217Url());
+        CSensorDlg dialog;
+        RecordedMessages messages;
+        Search(dialog, "2", "3", {IDC_SCAN_2400, IDC_SCAN_4800});
+        QTRY_VERIFY(!messages.texts.isEmpty());
+        QCOMPARE(messages.texts, QStringList{U("通讯参数为 波特率：4800 地址：3")});
+        QVERIFY(Probes(sim) == std::vector<std::string>({"2@2400", "2@4800", "3@2400", "3@4800",
+                                                         "3@4800"}));
+        QTRY_VERIFY(!dialog.SearchWorkerRunning());
+        SetText(dialog, IDC_PERIOD, "20");
+        Click(dialog, IDC_ACQUIRE);
+        QTRY_VERIFY(Count(dialog, IDC_OK_COUNT) >= 3);
+        QCOMPARE(TextOf(dialog, IDC_CURRENT), U("1.5"));
+        Click(dialog, IDC_ACQUIRE);
+        QCOMPARE(TextOf(dialog, IDC_FAIL_COUNT), U("0"));
+    }
 };
 
 QTEST_MAIN(SearchTest)
