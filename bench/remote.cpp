@@ -25,10 +25,10 @@ constexpr int kBaud = 19200;
 double ExchangeMs(LinkState& link) {
     PurgePort(link.port);
     const auto start = BenchClock::now();
-    const bool accepted = TransactOn(link, 1, READ_MEASUREMENT.function, READ_MEASUREMENT.reg,
-                                     READ_MEASUREMENT.value, REPLY_LENGTH,
-                                     READ_MEASUREMENT.budgetMs)
-                              .accepted();
+    const bool accepted =
+        TransactOn(link, 1, READ_MEASUREMENT.function, READ_MEASUREMENT.reg, READ_MEASUREMENT.value,
+                   REPLY_LENGTH, READ_MEASUREMENT.budgetMs)
+            .accepted();
     return accepted ? MsBetween(start, BenchClock::now()) : -1;
 }
 
@@ -58,9 +58,10 @@ void Exchanges() {
     const double more = Median(remote) - Median(direct);
     std::printf("exchange at %d baud, wire timing, %d reads each (%d failed)\n", kBaud, kReads,
                 failures);
-    std::printf("  direct %.3f ms, through ser2net (RFC 2217) %.3f ms median: %+.3f ms "
-                "(goal <= +1 ms: %s)\n",
-                Median(direct), Median(remote), more, more <= 1 ? "met" : "NOT met");
+    std::printf(
+        "  direct %.3f ms, through ser2net (RFC 2217) %.3f ms median: %+.3f ms "
+        "(goal <= +1 ms: %s)\n",
+        Median(direct), Median(remote), more, more <= 1 ? "met" : "NOT met");
 }
 
 double SliceS(const std::string& port) {
@@ -100,10 +101,10 @@ void FirstByte() {
     }
     std::sort(delays.begin(), delays.end());
     const double median = Median(delays);
-    std::printf("tessalyctl read through RFC 2217, start to first byte on the line: %zu runs, "
-                "median %.2f ms, slowest %.2f ms (goal < 30 ms: %s)\n",
-                delays.size(), median, delays.empty() ? 0 : delays.back(),
-                median < 30 ? "met" : "NOT met");
+    std::printf(
+        "tessalyctl read through RFC 2217, start to first byte on the line: %zu runs, "
+        "median %.2f ms, slowest %.2f ms (goal < 30 ms: %s)\n",
+        delays.size(), median, delays.empty() ? 0 : delays.back(), median < 30 ? "met" : "NOT met");
     close(master);
     close(slave);
 }

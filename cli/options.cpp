@@ -147,10 +147,10 @@ CLI::Validator PortName() {
             std::string problem;
             if (LooksLikeUrl(text) && !ParsePortUrl(text, &problem))
                 return "'" + text + "' is not a remote port: " + problem;
-            return ParsePort(text, line) ? std::string()
-                                         : "'" + text + "' is not COM1-COM" +
-                                               std::to_string(COM_PORT_COUNT) +
-                                               ", a device path or a remote port";
+            return ParsePort(text, line)
+                       ? std::string()
+                       : "'" + text + "' is not COM1-COM" + std::to_string(COM_PORT_COUNT) +
+                             ", a device path or a remote port";
         },
         "");
 }

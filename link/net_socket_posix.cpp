@@ -18,8 +18,7 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 int RemainingMs(Clock::time_point deadline) {
-    const auto left =
-        std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
     return left > 0 ? static_cast<int>(left) : 0;
 }
 
@@ -111,8 +110,8 @@ SocketReady WaitReadable(SocketId socket, int timeoutMs, int stopFd) {
 
 int ReceiveNow(SocketId socket, uint8_t* bytes, int capacity) {
     for (;;) {
-        const ssize_t n = recv(static_cast<int>(socket), bytes, static_cast<size_t>(capacity),
-                               MSG_DONTWAIT);
+        const ssize_t n =
+            recv(static_cast<int>(socket), bytes, static_cast<size_t>(capacity), MSG_DONTWAIT);
 #ifdef TCP_QUICKACK
         // A server that keeps Nagle's algorithm holds its next small segment (the rest of a reply,
         // the answer after a purge's) until we acknowledge the last; a delayed acknowledgement
@@ -136,8 +135,8 @@ int SendAll(SocketId socket, const uint8_t* bytes, int length, int budgetMs) {
     int sent = 0;
     while (sent < length) {
         // MSG_NOSIGNAL: a server that has gone is a failed send, not a SIGPIPE.
-        const ssize_t n = send(fd, bytes + sent, static_cast<size_t>(length - sent),
-                               MSG_NOSIGNAL | MSG_DONTWAIT);
+        const ssize_t n =
+            send(fd, bytes + sent, static_cast<size_t>(length - sent), MSG_NOSIGNAL | MSG_DONTWAIT);
         if (n > 0) {
             sent += static_cast<int>(n);
             continue;

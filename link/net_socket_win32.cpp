@@ -14,8 +14,7 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 int RemainingMs(Clock::time_point deadline) {
-    const auto left =
-        std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
     return left > 0 ? static_cast<int>(left) : 0;
 }
 
@@ -119,7 +118,7 @@ SocketReady WaitReadable(SocketId socket, int timeoutMs, int /*stopFd*/) {
     FD_SET(s, &failed);
     timeval wait = Interval(timeoutMs);
     return select(0, &readable, nullptr, &failed, &wait) == 0 ? SocketReady::Quiet
-                                                               : SocketReady::Readable;
+                                                              : SocketReady::Readable;
 }
 
 int ReceiveNow(SocketId socket, uint8_t* bytes, int capacity) {

@@ -16,9 +16,8 @@ bool StartsWith(const std::string& text, const std::string& prefix) {
 // A host name's letters (RFC 1123: letters, digits, hyphens, dots), an IPv4 address among them.
 bool HostName(const std::string& host) {
     return !host.empty() && host.size() <= 253 && host.front() != '-' && host.front() != '.' &&
-           std::all_of(host.begin(), host.end(), [](unsigned char c) {
-               return std::isalnum(c) || c == '-' || c == '.';
-           });
+           std::all_of(host.begin(), host.end(),
+                       [](unsigned char c) { return std::isalnum(c) || c == '-' || c == '.'; });
 }
 
 // What may stand between the brackets of an IPv6 address; the resolver checks the rest.
@@ -75,8 +74,8 @@ std::optional<PortUrl> ParsePortUrl(const std::string& name, std::string* proble
         portAt = rest.find(':');
         url.host = rest.substr(0, portAt);
         if (!HostName(url.host)) {
-            Fail(problem, url.host.empty() ? "the host is missing" : "'" + url.host +
-                                                                         "' is not a host name");
+            Fail(problem, url.host.empty() ? "the host is missing"
+                                           : "'" + url.host + "' is not a host name");
             return std::nullopt;
         }
     }

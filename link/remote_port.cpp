@@ -186,10 +186,9 @@ PortOpening Connect(const PortUrl& url, const std::string& name, std::vector<Ask
     }
     auto line = std::make_unique<RemoteLine>(connection.socket, url.kind == PortKind::Rfc2217);
     opening.error =
-        line->telnet
-            ? Ask(*line, line->decoder.Greeting(), std::move(settings), deadline)
-            : Settle(*line, std::chrono::duration_cast<milliseconds>(Clock::now() - start),
-                     deadline);
+        line->telnet ? Ask(*line, line->decoder.Greeting(), std::move(settings), deadline)
+                     : Settle(*line, std::chrono::duration_cast<milliseconds>(Clock::now() - start),
+                              deadline);
     if (opening.error == OpenError::None) {
         Discard(*line);
         opening.handle = PortHandle::Remote(reinterpret_cast<std::intptr_t>(line.release()));
@@ -214,10 +213,9 @@ bool remote_port::SetRate(const PortHandle& handle, int baudRate) {
     if (!line.telnet || line.closed)
         return false;
     const auto deadline = Clock::now() + milliseconds(REMOTE_OPEN_BUDGET_MS);
-    const OpenError error = Ask(line, {},
-                                {{rfc2217::SET_BAUDRATE, baudRate},
-                                 {rfc2217::PURGE_DATA, rfc2217::PURGE_BOTH}},
-                                deadline);
+    const OpenError error = Ask(
+        line, {}, {{rfc2217::SET_BAUDRATE, baudRate}, {rfc2217::PURGE_DATA, rfc2217::PURGE_BOTH}},
+        deadline);
     Discard(line);
     return error == OpenError::None;
 }

@@ -35,9 +35,9 @@ std::vector<uint8_t> CommandBytes(Command command, const std::vector<uint8_t>& v
 }
 
 std::vector<uint8_t> SetBaudrate(uint32_t baud) {
-    return CommandBytes(SET_BAUDRATE, {static_cast<uint8_t>(baud >> 24),
-                                       static_cast<uint8_t>(baud >> 16),
-                                       static_cast<uint8_t>(baud >> 8), static_cast<uint8_t>(baud)});
+    return CommandBytes(SET_BAUDRATE,
+                        {static_cast<uint8_t>(baud >> 24), static_cast<uint8_t>(baud >> 16),
+                         static_cast<uint8_t>(baud >> 8), static_cast<uint8_t>(baud)});
 }
 
 void AppendEscaped(std::vector<uint8_t>& out, const uint8_t* bytes, int length) {
@@ -111,7 +111,9 @@ void Decoder::Feed(const uint8_t* bytes, int length, std::vector<uint8_t>& data)
 }
 
 void Decoder::Option(uint8_t verb, uint8_t option) {
-    auto answer = [this](uint8_t how, uint8_t what) { reply_.insert(reply_.end(), {IAC, how, what}); };
+    auto answer = [this](uint8_t how, uint8_t what) {
+        reply_.insert(reply_.end(), {IAC, how, what});
+    };
     switch (verb) {
         case DO:
             if (!toldOurs_[option])

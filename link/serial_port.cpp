@@ -87,7 +87,8 @@ std::string DescribeOpenError(const PortOpening& opening) {
                                                opening.group + " and log in again";
         case OpenError::NotSerial: return "not a serial device";
         case OpenError::RateRefused: return "the port refused the line settings";
-        case OpenError::BadUrl: return "not a remote port: use rfc2217://HOST:PORT or tcp://HOST:PORT";
+        case OpenError::BadUrl:
+            return "not a remote port: use rfc2217://HOST:PORT or tcp://HOST:PORT";
         case OpenError::UnknownHost: return "unknown host";
         case OpenError::Refused: return "connection refused: nothing listens at that TCP port";
         case OpenError::Unreachable: return "the server cannot be reached from here";

@@ -75,7 +75,11 @@ TEST(Cli, CommandLines) {
         {{"-a", "5", "read", "-a", "0"}, 0, "12.3 A\n", ""},
         {{"-a", "0,1", "set", "turns", "3"}, 2, "", "set turns takes one address, not a list"},
         {{"-a", "0,0", "read"}, 2, "", "--address: '0,0' names 0 twice\nTry 'tessalyctl --help'."},
-        {{"search", "-b", "9600"}, 2, "", "--baud is not used with search, except through a raw TCP port (its rate)\nTry 'tessalyctl search"},
+        {{"search", "-b", "9600"},
+         2,
+         "",
+         "--baud is not used with search, except through a raw TCP port (its rate)\nTry "
+         "'tessalyctl search"},
         {{"-a", "3", "provision", "--turns", "2"}, 2, "", "--address is not used with provision"},
         {{"-p", "2", "ports"}, 2, "", "--port is not used with ports"},
         {{"--json", "monitor", "--format", "csv"},

@@ -79,9 +79,9 @@ TEST(CliRemote, EachFailureItsReason) {
     EXPECT_NE(plain.err.find("does not speak RFC 2217"), std::string::npos) << plain.err;
 
     const size_t requests = sim.LogLines().size();
-    for (const char* bad : {"rfc2217://127.0.0.1", "tcp://:2000", "rfc2217://host:0",
-                            "rfc2217://host:65536", "socket://127.0.0.1:2000", "tcp://[::1:2000",
-                            "tcp://host:20x0"}) {
+    for (const char* bad :
+         {"rfc2217://127.0.0.1", "tcp://:2000", "rfc2217://host:0", "rfc2217://host:65536",
+          "socket://127.0.0.1:2000", "tcp://[::1:2000", "tcp://host:20x0"}) {
         SCOPED_TRACE(bad);
         const CtlResult r = RunCtl({"-p", bad, "read"});
         EXPECT_EQ(r.status, 2);
@@ -98,8 +98,8 @@ TEST(CliRemote, EachFailureItsReason) {
 TEST(CliRemote, MonitorOutlivesARestartOfTheServer) {
     SimProcess sim({"--address", "3", "--current", "2"});
     Ser2net server(sim.ptyPath());
-    CtlProcess monitor({"-p", server.Rfc2217Url(), "-a", "3", "--timeout-ms", "100", "monitor",
-                        "--period", "20"});
+    CtlProcess monitor(
+        {"-p", server.Rfc2217Url(), "-a", "3", "--timeout-ms", "100", "monitor", "--period", "20"});
     ASSERT_TRUE(AwaitRequests(sim, 3));
     server.Stop();
     std::this_thread::sleep_for(std::chrono::milliseconds(300));

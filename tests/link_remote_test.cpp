@@ -58,10 +58,11 @@ constexpr uint8_t IAC = 255, DONT = 254, DO = 253, WILL = 251, SB = 250, SE = 24
 TEST(Rfc2217, AnswersTheOptionTalkOnceAndSplitsTheStream) {
     rfc2217::Decoder decoder;
     EXPECT_EQ(decoder.Greeting(), (Bytes{IAC, WILL, 0, IAC, DO, 0, IAC, WILL, 44}));
-    const Bytes server{IAC, WILL, 3, IAC, DO, 3, IAC, WILL, 1, IAC, DONT, 1, IAC, DO, 0,
-                       IAC, WILL, 0, IAC, DO, 44, IAC, SB, 44, 107, 0, IAC, SE, 'a', IAC, IAC,
-                       'b', IAC, SB, 44, 101, 0, 0, 0x4B, 0, IAC, SE, IAC, 241 /* NOP */, 'c',
-                       IAC, WILL, 3};
+    const Bytes server{IAC, WILL, 3,    IAC, DO,  3,    IAC, WILL, 1,   IAC, DONT,
+                       1,   IAC,  DO,   0,   IAC, WILL, 0,   IAC,  DO,  44,  IAC,
+                       SB,  44,   107,  0,   IAC, SE,   'a', IAC,  IAC, 'b', IAC,
+                       SB,  44,   101,  0,   0,   0x4B, 0,   IAC,  SE,  IAC, 241 /* NOP */,
+                       'c', IAC,  WILL, 3};
     Bytes data;
     for (uint8_t byte : server)
         decoder.Feed(&byte, 1, data);

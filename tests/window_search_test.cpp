@@ -192,8 +192,8 @@ private Q_SLOTS:
         Search(dialog, "2", "3", {IDC_SCAN_2400, IDC_SCAN_4800});
         QTRY_VERIFY(!messages.texts.isEmpty());
         QCOMPARE(messages.texts, QStringList{U("通讯参数为 波特率：4800 地址：3")});
-        QVERIFY(Probes(sim) == std::vector<std::string>({"2@2400", "2@4800", "3@2400", "3@4800",
-                                                         "3@4800"}));
+        QVERIFY(Probes(sim) ==
+                std::vector<std::string>({"2@2400", "2@4800", "3@2400", "3@4800", "3@4800"}));
         QTRY_VERIFY(!dialog.SearchWorkerRunning());
         SetText(dialog, IDC_PERIOD, "20");
         Click(dialog, IDC_ACQUIRE);

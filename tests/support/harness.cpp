@@ -209,10 +209,11 @@ Ser2net::~Ser2net() {
 }
 
 void Ser2net::Start() {
-    const int log = open((dir_ + "/ser2net.log").c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC,
-                         0600);
-    pid_ = Spawn({"/usr/sbin/ser2net", "-n", "-c", dir_ + "/ser2net.yaml", "-P", dir_ + "/ser2net.pid"}, log,
-                 log, false);
+    const int log =
+        open((dir_ + "/ser2net.log").c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600);
+    pid_ = Spawn(
+        {"/usr/sbin/ser2net", "-n", "-c", dir_ + "/ser2net.yaml", "-P", dir_ + "/ser2net.pid"}, log,
+        log, false);
     close(log);
     const auto deadline = Clock::now() + std::chrono::seconds(10);
     while (!(Listened(rfc2217Port_) && Listened(tcpPort_))) {
