@@ -28,8 +28,8 @@ public:
     bool Requested();
     // Waits until the deadline; true when a signal came first (or had come before).
     bool WaitUntil(std::chrono::steady_clock::time_point deadline);
-    // POSIX: a descriptor readable while a signal waits to be taken, for a link's stopFd, so that
-    // a long wait for a reply ends at once. Windows: -1.
+    // For a link's stopFd, so that a long wait for a reply ends at once: POSIX, a descriptor
+    // readable while a signal waits to be taken; Windows, the event set by the console's signal.
     int Descriptor() const;
     // Whether a signal waits, without taking it.
     bool Pending() const;

@@ -47,8 +47,9 @@ InterruptWatch::~InterruptWatch() {
     SetConsoleCtrlHandler(OnConsoleEvent, FALSE);
 }
 
+// The event itself: Windows keeps a handle within 32 bits, so it travels as a link's stopFd.
 int InterruptWatch::Descriptor() const {
-    return -1;
+    return static_cast<int>(HandleToLong(g_requested));
 }
 
 bool InterruptWatch::Pending() const {

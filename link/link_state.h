@@ -20,5 +20,5 @@ struct LinkState {
     std::string portLabel;
     int baud = 0;
     ExchangeWatch* watch;  // where its exchanges are reported, if anywhere
-    int stopFd = -1;       // POSIX: readable while a stop waits; a wait for a reply then ends
+    int stopFd = -1;  // set while a stop waits (see WaitForInput); a wait for a reply then ends
 };

@@ -110,9 +110,10 @@ const char* OpenErrorCode(OpenError error);
 
 // Waits until at least `count` received bytes are queued (not yet read) or budgetMs has passed.
 // Returns the number queued at that moment, which may exceed `count`. Never fails: an empty
-// handle or a broken line simply yields a short count after the budget. POSIX: a wait also ends,
-// at once, while `stopFd` (when not -1) is readable: a stop asked for by a signal does not wait
-// out a long budget. Windows has no such descriptor and takes -1 only.
+// handle or a broken line simply yields a short count after the budget. A wait also ends at once
+// while `stopFd` (when not -1) is set, so that a stop asked for by a signal does not wait out a
+// long budget: on POSIX a descriptor that is then readable, on Windows an event (its handle as
+// HandleToLong gives it) that is then signalled. A remote line on Windows does not watch it.
 int WaitForInput(const PortHandle& handle, int count, int budgetMs, int stopFd = -1);
 
 // True when the line has hung up for good: the device is gone (an adapter pulled out) or the

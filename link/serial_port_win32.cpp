@@ -38,17 +38,22 @@ Port& Of(const PortHandle& handle) {
 }
 
 // Runs one overlapped ReadFile or WriteFile to its end and returns the bytes moved. The port's
-// time-outs bound the wait; an event of its own lets several ports work on several threads.
+// time-outs bound the wait; an event of its own lets several ports work on several threads. When
+// `stop` (an event) is set first, the transfer is cancelled and keeps what it had moved.
 template <class Transfer>
-DWORD Overlapped(HANDLE comm, Transfer transfer) {
+DWORD Overlapped(HANDLE comm, Transfer transfer, HANDLE stop = nullptr) {
     OVERLAPPED op{};
     op.hEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     if (!op.hEvent)
         return 0;
     DWORD count = 0;
     if (transfer(&op) || GetLastError() == ERROR_IO_PENDING) {
+        const HANDLE either[2] = {op.hEvent, stop};
+        if (stop && WaitForMultipleObjects(2, either, FALSE, INFINITE) == WAIT_OBJECT_0 + 1)
+            CancelIoEx(comm, &op);
         if (!GetOverlappedResult(comm, &op, &count, TRUE))
-            count = 0;
+            count = GetLastError() == ERROR_OPERATION_ABORTED ? static_cast<DWORD>(op.InternalHigh)
+                                                              : 0;
     }
     CloseHandle(op.hEvent);
     return count;
@@ -259,7 +264,7 @@ void local_port::Purge(const PortHandle& handle) {
     PurgeComm(port.comm, PURGE_RXABORT | PURGE_RXCLEAR | PURGE_TXABORT | PURGE_TXCLEAR);
 }
 
-int local_port::Wait(const PortHandle& handle, int count, int budgetMs, int /*stopFd*/) {
+int local_port::Wait(const PortHandle& handle, int count, int budgetMs, int stopFd) {
     if (!handle)
         return 0;
     Port& port = Of(handle);
@@ -272,9 +277,13 @@ int local_port::Wait(const PortHandle& handle, int count, int budgetMs, int /*st
     const size_t had = port.ahead.size();
     const DWORD wanted = static_cast<DWORD>(count) - static_cast<DWORD>(had);
     port.ahead.resize(had + wanted);
-    const DWORD got = Overlapped(port.comm, [&](OVERLAPPED* op) {
-        return ReadFile(port.comm, port.ahead.data() + had, wanted, nullptr, op);
-    });
+    const HANDLE stop = stopFd == -1 ? nullptr : LongToHandle(stopFd);
+    const DWORD got = Overlapped(
+        port.comm,
+        [&](OVERLAPPED* op) {
+            return ReadFile(port.comm, port.ahead.data() + had, wanted, nullptr, op);
+        },
+        stop);
     port.ahead.resize(had + got);
     return Queued(port);
 }
