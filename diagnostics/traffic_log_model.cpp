@@ -44,6 +44,30 @@ QString Cell(const ExchangeRecord& record, int column) {
     }
 }
 
+// The protocol's name for an exception code, nullptr for the codes it leaves unassigned.
+const char* ExceptionText(int code) {
+    switch (code) {
+        case 0x01: return kExceptionIllegalFunction;
+        case 0x02: return kExceptionIllegalAddress;
+        case 0x03: return kExceptionIllegalValue;
+        case 0x04: return kExceptionDeviceFailure;
+        case 0x05: return kExceptionAcknowledge;
+        case 0x06: return kExceptionDeviceBusy;
+        case 0x08: return kExceptionParityError;
+        case 0x0A: return kExceptionGatewayPath;
+        case 0x0B: return kExceptionGatewayTarget;
+        default: return nullptr;
+    }
+}
+
+QString ExceptionCauseText(const ExchangeRecord& record) {
+    const int code = ExceptionCode(record);
+    const QString hex = QStringLiteral("%1").arg(code, 2, 16, QLatin1Char('0')).toUpper();
+    const char* name = ExceptionText(code);
+    return name ? ResText(kCauseException).arg(hex, ResText(name))
+                : ResText(kCauseExceptionUnnamed).arg(hex);
+}
+
 }  // namespace
 
 QString CauseText(const ExchangeRecord& record) {
@@ -52,9 +76,8 @@ QString CauseText(const ExchangeRecord& record) {
         case ExchangeCause::Accepted: return ResText(kCauseAccepted);
         case ExchangeCause::OtherSender: return ResText(kCauseOtherSender);
         case ExchangeCause::NoReply: return ResText(kCauseNoReply);
-        // The log names an exception reply by its length, as it always has.
-        case ExchangeCause::Short:
-        case ExchangeCause::Exception: return ResText(kCauseShort).arg(bytes);
+        case ExchangeCause::Short: return ResText(kCauseShort).arg(bytes);
+        case ExchangeCause::Exception: return ExceptionCauseText(record);
         case ExchangeCause::TooLong: return ResText(kCauseTooLong);
         case ExchangeCause::BadCheck: return ResText(kCauseBadCheck);
         case ExchangeCause::EchoCorrupted: return ResText(kCauseEchoCorrupted);

@@ -35,6 +35,19 @@ inline constexpr const char* kCauseEchoCorrupted = TR_TEXT("Tessaly", "回显错
 inline constexpr const char* kCauseEchoNoReply = TR_TEXT("Tessaly", "回显后无应答");
 inline constexpr const char* kCauseLateAnswer =
     TR_TEXT("Tessaly", "迟到的应答（地址或功能码不符）");
+// A Modbus exception reply, by its code (two hex digits) and, for the codes the protocol names,
+// that name.
+inline constexpr const char* kCauseException = TR_TEXT("Tessaly", "异常应答 %1：%2");
+inline constexpr const char* kCauseExceptionUnnamed = TR_TEXT("Tessaly", "异常应答 %1");
+inline constexpr const char* kExceptionIllegalFunction = TR_TEXT("Tessaly", "非法功能");
+inline constexpr const char* kExceptionIllegalAddress = TR_TEXT("Tessaly", "非法数据地址");
+inline constexpr const char* kExceptionIllegalValue = TR_TEXT("Tessaly", "非法数据值");
+inline constexpr const char* kExceptionDeviceFailure = TR_TEXT("Tessaly", "从站设备故障");
+inline constexpr const char* kExceptionAcknowledge = TR_TEXT("Tessaly", "确认");
+inline constexpr const char* kExceptionDeviceBusy = TR_TEXT("Tessaly", "从站设备忙");
+inline constexpr const char* kExceptionParityError = TR_TEXT("Tessaly", "存储奇偶性差错");
+inline constexpr const char* kExceptionGatewayPath = TR_TEXT("Tessaly", "网关路径不可用");
+inline constexpr const char* kExceptionGatewayTarget = TR_TEXT("Tessaly", "网关目标设备无响应");
 
 // 电流曲线.
 inline constexpr const char* kTrendCaption = TR_TEXT("Tessaly", "电流曲线");

@@ -379,5 +379,49 @@
         <source>此串口号下没有设备</source>
         <translation>No device at this port</translation>
     </message>
+    <message>
+        <source>异常应答 %1：%2</source>
+        <translation>Exception %1: %2</translation>
+    </message>
+    <message>
+        <source>异常应答 %1</source>
+        <translation>Exception %1</translation>
+    </message>
+    <message>
+        <source>非法功能</source>
+        <translation>illegal function</translation>
+    </message>
+    <message>
+        <source>非法数据地址</source>
+        <translation>illegal data address</translation>
+    </message>
+    <message>
+        <source>非法数据值</source>
+        <translation>illegal data value</translation>
+    </message>
+    <message>
+        <source>从站设备故障</source>
+        <translation>server device failure</translation>
+    </message>
+    <message>
+        <source>确认</source>
+        <translation>acknowledge</translation>
+    </message>
+    <message>
+        <source>从站设备忙</source>
+        <translation>server device busy</translation>
+    </message>
+    <message>
+        <source>存储奇偶性差错</source>
+        <translation>memory parity error</translation>
+    </message>
+    <message>
+        <source>网关路径不可用</source>
+        <translation>gateway path unavailable</translation>
+    </message>
+    <message>
+        <source>网关目标设备无响应</source>
+        <translation>gateway target device failed to respond</translation>
+    </message>
 </context>
 </TS>

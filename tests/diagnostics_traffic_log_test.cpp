@@ -34,6 +34,27 @@ class TrafficLogTest : public QObject {
 private Q_SLOTS:
     void initTestCase() { IsolateComPorts(); }
 
+    // A Modbus exception reply is named by its code and, where the protocol assigns one, the
+    // code's name (Modbus Application Protocol 1.1b3, 7); a short reply by its length.
+    void causesInWords() {
+        const struct {
+            ExchangeCause cause;
+            std::vector<uint8_t> reply;
+            const char* text;
+        } rows[] = {
+            {ExchangeCause::Exception, {0x01, 0x84, 0x02, 0xC2, 0xC1}, "异常应答 02：非法数据地址"},
+            {ExchangeCause::Exception, {0x01, 0x86, 0x0B, 0, 0}, "异常应答 0B：网关目标设备无响应"},
+            {ExchangeCause::Exception, {0x01, 0x84, 0x07, 0, 0}, "异常应答 07"},
+            {ExchangeCause::Short, {0x01, 0x04, 0x02, 0x00}, "应答不完整（4 字节）"},
+        };
+        for (const auto& row : rows) {
+            ExchangeRecord record;
+            record.cause = row.cause;
+            record.reply = row.reply;
+            QCOMPARE(CauseText(record), U(row.text));
+        }
+    }
+
     // The worker reports and goes on while the window's thread is busy; its exchanges, through an
     // echoing adapter, arrive once that thread is free (their order: the window test's search).
     void workerNeverWaitsForTheLog() {
