@@ -2,10 +2,26 @@
 // The main window: layout, initial state, keys. Positions come from the window's published
 // template (dialog units converted with Win32's rounding by hand), not from the code under test.
 #include <QCheckBox>
+#include <QGuiApplication>
 #include <QWindow>
 
+#include "about_dlg.h"
 #include "dialog_builder.h"
 #include "support/window_support.h"
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+namespace {
+
+[[maybe_unused]] bool AboutOpen() {
+    for (QWidget* window : QApplication::topLevelWidgets())
+        if (qobject_cast<CAboutDlg*>(window) && window->isVisible())
+            return true;
+    return false;
+}
+
+}  // namespace
 
 class WindowTest : public QObject {
     Q_OBJECT
@@ -105,6 +121,44 @@ private Q_SLOTS:
                          qPrintable(where));
         }
     }
+
+#ifdef _WIN32
+    // The system menu ends with a separator and the About entry; the command values 0x0010 to
+    // 0x001F open the About box, 0x0020 does not; the context menu then keeps the tool windows
+    // only. A real window is needed: run with -platform windows on a display.
+    void systemMenuEndsWithAbout() {
+        if (QGuiApplication::platformName() != QStringLiteral("windows"))
+            QSKIP("the system menu needs the windows platform");
+        CSensorDlg dialog;
+        dialog.show();  // Wine's windows are not reported exposed: the handle is what counts
+        const HWND window = reinterpret_cast<HWND>(dialog.winId());
+        const HMENU menu = GetSystemMenu(window, FALSE);
+        const int count = GetMenuItemCount(menu);
+        QVERIFY(count >= 2);
+        MENUITEMINFOW separator{};
+        separator.cbSize = sizeof separator;
+        separator.fMask = MIIM_FTYPE;
+        QVERIFY(GetMenuItemInfoW(menu, count - 2, TRUE, &separator));
+        QVERIFY(separator.fType & MFT_SEPARATOR);
+        wchar_t text[64] = {};
+        GetMenuStringW(menu, count - 1, text, 64, MF_BYPOSITION);
+        QCOMPARE(QString::fromWCharArray(text), U("关于 Tessaly(&A)..."));
+        QCOMPARE(GetMenuItemID(menu, count - 1), 0x0010u);  // IDM_ABOUTBOX
+        for (const auto& [value, opens] : {std::pair{0x10u, true}, {0x1Fu, true}, {0x20u, false}}) {
+            SendMessageW(window, WM_SYSCOMMAND, value, 0);
+            QCOMPARE(AboutOpen(), opens);
+            for (QWidget* top : QApplication::topLevelWidgets())
+                if (qobject_cast<CAboutDlg*>(top))
+                    top->close();
+        }
+        QStringList entries;
+        WithContextMenu(dialog, [&](QMenu& shown) {
+            for (const QAction* action : shown.actions())
+                entries << action->text();
+        });
+        QVERIFY2(!entries.join(u' ').contains(U("关于")), qPrintable(entries.join(u' ')));
+    }
+#endif
 };
 
 QTEST_MAIN(WindowTest)

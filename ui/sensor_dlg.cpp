@@ -15,6 +15,7 @@
 #include "main_icon.h"
 #include "port_names.h"
 #include "resource.h"
+#include "system_menu.h"
 #include "texts.h"
 
 CSensorDlg::CSensorDlg(QWidget* parent) : QDialog(parent), m_hIcon(MainIcon()) {
@@ -92,6 +93,7 @@ void CSensorDlg::ConnectMessageMap() {
 }
 
 bool CSensorDlg::OnInitDialog() {
+    aboutInSystemMenu_ = AppendAboutToSystemMenu(*this, ResText(IDS_ABOUTBOX_TEXT), IDM_ABOUTBOX);
     setWindowIcon(m_hIcon);
     m_port->setCurrentIndex(0);
     m_baud->setCurrentIndex(3);
@@ -203,9 +205,18 @@ void CSensorDlg::OnSysCommand(unsigned value, intptr_t) {
     }
 }
 
-// X11 gives a program no say in the window manager's menu, so the About entry lives in the
-// window's own context menu, beneath the diagnostics tool windows. The menu is a popup without a
-// loop of its own, for the same reason as the About box.
+bool CSensorDlg::nativeEvent(const QByteArray& eventType, void* message, qintptr* result) {
+    if (const std::optional<unsigned> command = OwnSystemCommand(message, IDM_ABOUTBOX)) {
+        OnSysCommand(*command, 0);
+        *result = 0;
+        return true;
+    }
+    return QDialog::nativeEvent(eventType, message, result);
+}
+
+// Where the system menu cannot have the About entry (X11 gives a program no say in the window
+// manager's menu), it lives in the window's own context menu, beneath the diagnostics tool
+// windows. The menu is a popup without a loop of its own, for the same reason as the About box.
 void CSensorDlg::contextMenuEvent(QContextMenuEvent* event) {
     auto* menu = new QMenu(this);
     menu->setAttribute(Qt::WA_DeleteOnClose);
@@ -213,7 +224,7 @@ void CSensorDlg::contextMenuEvent(QContextMenuEvent* event) {
             &CSensorDlg::OnTrafficLog);
     AddCurrentTrendEntry(*menu);
     const QString about = ResText(IDS_ABOUTBOX_TEXT);
-    if (!about.isEmpty()) {
+    if (!about.isEmpty() && !aboutInSystemMenu_) {
         menu->addSeparator();
         connect(menu->addAction(about), &QAction::triggered, this,
                 [this] { OnSysCommand(IDM_ABOUTBOX, 0); });

@@ -77,6 +77,8 @@ protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
     void timerEvent(QTimerEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // Windows: the system menu's About entry reaches OnSysCommand.
+    bool nativeEvent(const QByteArray& eventType, void* message, qintptr* result) override;
 
 private:
     bool OnInitDialog();
@@ -153,6 +155,7 @@ private:
     bool calibrateWasEnabled_ = false;
 
     std::unique_ptr<CAboutDlg> about_;  // the About box once shown; it closes with the window
+    bool aboutInSystemMenu_ = false;    // the system menu has the About entry (Windows)
 
     // The diagnostics tool windows, children of this window once opened.
     CTrafficLogDlg* trafficLog_ = nullptr;
