@@ -52,8 +52,8 @@ DWORD Overlapped(HANDLE comm, Transfer transfer, HANDLE stop = nullptr) {
         if (stop && WaitForMultipleObjects(2, either, FALSE, INFINITE) == WAIT_OBJECT_0 + 1)
             CancelIoEx(comm, &op);
         if (!GetOverlappedResult(comm, &op, &count, TRUE))
-            count = GetLastError() == ERROR_OPERATION_ABORTED ? static_cast<DWORD>(op.InternalHigh)
-                                                              : 0;
+            count =
+                GetLastError() == ERROR_OPERATION_ABORTED ? static_cast<DWORD>(op.InternalHigh) : 0;
     }
     CloseHandle(op.hEvent);
     return count;
