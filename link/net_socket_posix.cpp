@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // POSIX sockets for remote lines.
 #include "net_socket.h"
+#include "port_timing.h"
 
 #include <fcntl.h>
 #include <netdb.h>
@@ -15,12 +16,7 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-int RemainingMs(Clock::time_point deadline) {
-    const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
-    return left > 0 ? static_cast<int>(left) : 0;
-}
+using namespace port_timing;
 
 OpenError ReasonOf(int error) {
     switch (error) {

@@ -8,15 +8,11 @@
 #include <chrono>
 
 #include "net_socket.h"
+#include "port_timing.h"
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-int RemainingMs(Clock::time_point deadline) {
-    const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
-    return left > 0 ? static_cast<int>(left) : 0;
-}
+using namespace port_timing;
 
 timeval Interval(int ms) {
     return timeval{ms / 1000, (ms % 1000) * 1000};

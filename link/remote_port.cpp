@@ -10,20 +10,15 @@
 
 #include "net_socket.h"
 #include "port_backends.h"
+#include "port_timing.h"
 #include "rfc2217.h"
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+// A remote line times as a local port does.
+using namespace port_timing;
 using std::chrono::milliseconds;
 
-// The time-outs of a local port (see serial_port.h), kept here so that a remote line times the
-// same.
-constexpr int kReadIntervalMs = 100;
-constexpr int kReadPerByteMs = 5;
-constexpr int kReadConstantMs = 5;
-constexpr int kWritePerByteMs = 50;
-constexpr int kWriteConstantMs = 100;
 // How long a raw TCP open listens for a server's refusal (ser2net writes "Port's device already in
 // use" and closes): a few round trips of the connection just made, and never less than this.
 constexpr int kLeastRefusalWaitMs = 5;
@@ -46,11 +41,6 @@ struct RemoteLine {
 
 RemoteLine& Of(const PortHandle& handle) {
     return *reinterpret_cast<RemoteLine*>(handle.native());
-}
-
-int RemainingMs(Clock::time_point deadline) {
-    const auto left = std::chrono::ceil<milliseconds>(deadline - Clock::now()).count();
-    return left > 0 ? static_cast<int>(left) : 0;
 }
 
 // Takes in whatever the server has sent by now, and answers its option talk.

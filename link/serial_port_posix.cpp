@@ -18,19 +18,13 @@
 #include <cstring>
 
 #include "port_names.h"
+#include "port_timing.h"
 #include "termios_rates.h"
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using namespace port_timing;
 using std::chrono::milliseconds;
-
-// The time-outs a Win32 port gets (COMMTIMEOUTS), in milliseconds.
-constexpr int kReadIntervalMs = 100;
-constexpr int kReadPerByteMs = 5;
-constexpr int kReadConstantMs = 5;
-constexpr int kWritePerByteMs = 50;
-constexpr int kWriteConstantMs = 100;
 
 int Fd(const PortHandle& handle) {
     return static_cast<int>(handle.native());
@@ -68,11 +62,6 @@ void DropDtr(int fd) {
 int QueuedBytes(int fd) {
     int queued = 0;
     return ioctl(fd, FIONREAD, &queued) == 0 ? queued : 0;
-}
-
-int RemainingMs(Clock::time_point deadline) {
-    const auto left = std::chrono::ceil<milliseconds>(deadline - Clock::now()).count();
-    return left > 0 ? static_cast<int>(left) : 0;
 }
 
 // Waits for the descriptor to become readable/writable, up to timeoutMs. Retries on signals.

@@ -16,15 +16,12 @@
 #include <vector>
 
 #include "port_backends.h"
+#include "port_timing.h"
 
 namespace {
 
-// The port's COMMTIMEOUTS, in milliseconds: the sensor's replies are short and come at once.
-constexpr DWORD kReadIntervalMs = 100;
-constexpr DWORD kReadPerByteMs = 5;
-constexpr DWORD kReadConstantMs = 5;
-constexpr DWORD kWritePerByteMs = 50;
-constexpr DWORD kWriteConstantMs = 100;
+// The port's COMMTIMEOUTS (port_timing.h): the sensor's replies are short and come at once.
+using namespace port_timing;
 
 // What the backend keeps for an open port. PortHandle's native value points to it.
 struct Port {
