@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// What the diagnostics tool windows cost: acquisition at the shortest period with the traffic log
-// and the current trend open (holding 10 000 rows and ten minutes of ticks) against the same with
-// both closed, in alternating runs; and the window's resident memory with both full.
+// What the diagnostics tool windows cost: the trend's redraw with ten minutes of ticks at the
+// shortest period; acquisition at the shortest period with the traffic log and the current trend
+// open (holding 10 000 rows and ten minutes of ticks) against the same with both closed, in
+// alternating runs; and the window's resident memory with both full.
 #include <cmath>
 #include <cstdio>
 
@@ -16,6 +17,7 @@ namespace {
 
 constexpr int kSeconds = 10;
 constexpr int kPairs = 3;
+constexpr int kRedraws = 40;
 
 double ResidentMiB() {
     return ResidentKiB() / 1024.0;
@@ -51,6 +53,21 @@ void Fill(CSensorDlg& dialog, CTrafficLogDlg& log, CCurrentTrendDlg& trend) {
                 trend.trend().samples().size());
 }
 
+// One redraw as the trend makes it for each new tick: the tick added, the chart brought up to date
+// and painted. The median over kRedraws, in milliseconds.
+double RedrawMs(CCurrentTrendDlg& trend) {
+    std::vector<double> times;
+    for (int k = 0; k < kRedraws; ++k) {
+        trend.AddTick(TrendClock::now(), 12 + (k % 7) * 0.01);
+        const auto start = BenchClock::now();
+        trend.Redraw();
+        QCoreApplication::processEvents();
+        (void)trend.grab();
+        times.push_back(MsBetween(start, BenchClock::now()));
+    }
+    return Median(times);
+}
+
 }  // namespace
 
 int Run() {
@@ -74,6 +91,8 @@ int Run() {
     auto* trend = dialog.findChild<CCurrentTrendDlg*>();
     Fill(dialog, *log, *trend);
     const double residentFull = ResidentMiB();
+    std::printf("  trend redraw with %zu ticks, median of %d: %.2f ms (goal <= 5 ms)\n",
+                trend->trend().samples().size(), kRedraws, RedrawMs(*trend));
 
     double warmUpCpu = 0;
     log->close();
@@ -95,7 +114,7 @@ int Run() {
             "%.3f\n",
             closed, closedCpu, open, openCpu, open / closed);
     }
-    std::printf("  open / closed, median: %.3f (goal >= 0.97)\n", Median(ratios));
+    std::printf("  open / closed, median: %.3f (goal >= 0.99)\n", Median(ratios));
     std::printf("  log %d rows, trend %zu ticks after the runs\n", log->model().rowCount(),
                 trend->trend().samples().size());
     std::printf(

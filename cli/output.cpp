@@ -124,6 +124,8 @@ std::string Hex(const uint8_t* bytes, size_t length) {
 }  // namespace
 
 void TraceExchange(const ExchangeRecord& record) {
+    if (record.event != PortEvent::None)
+        return;  // the command reports what became of its port itself
     // The request's time is when it went out; the reply's is now, when its wait has ended.
     const std::string reply = record.reply.empty() ? std::string("(nothing)")
                                                    : Hex(record.reply.data(), record.reply.size());

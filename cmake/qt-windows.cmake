@@ -4,8 +4,8 @@
 # preset builds the window and its tests too; the host's moc, rcc and uic serve the cross build.
 execute_process(COMMAND dpkg-query -W -f=\${Version} qt6-base-dev
                 OUTPUT_VARIABLE base_version ERROR_QUIET)
-execute_process(COMMAND dpkg-query -W -f=\${Version} qt6-charts-dev
-                OUTPUT_VARIABLE charts_version ERROR_QUIET)
+execute_process(COMMAND dpkg-query -W -f=\${Version} libqcustomplot-dev
+                OUTPUT_VARIABLE plot_version ERROR_QUIET)
 if(DEFINED ENV{TESSALY_CACHE})
   set(cache $ENV{TESSALY_CACHE})
 elseif(DEFINED ENV{XDG_CACHE_HOME})
@@ -13,7 +13,7 @@ elseif(DEFINED ENV{XDG_CACHE_HOME})
 else()
   set(cache $ENV{HOME}/.cache/tessaly)
 endif()
-set(TESSALY_QT_WINDOWS ${cache}/qt-windows-${base_version}-charts-${charts_version})
+set(TESSALY_QT_WINDOWS ${cache}/qt-windows-${base_version}-qcustomplot-${plot_version})
 
 set(TESSALY_QT_WINDOWS_FOUND OFF)
 if(base_version AND EXISTS ${TESSALY_QT_WINDOWS}/.complete)

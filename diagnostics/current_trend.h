@@ -40,5 +40,5 @@ private:
     std::deque<TrendSample> samples_;
 };
 
-// Milliseconds since the epoch, as Qt's date axis counts.
+// Milliseconds since the epoch, from which the CSV's times and the chart's time axis are made.
 qint64 TrendMs(TrendClock::time_point time);

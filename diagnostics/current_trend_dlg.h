@@ -5,17 +5,13 @@
 #pragma once
 
 #include <QTimer>
-#include <vector>
 
 #include "current_trend.h"
 #include "tool_window.h"
 
-class QChart;
-class QDateTimeAxis;
+class QCPGraph;
+class QCustomPlot;
 class QLabel;
-class QLineSeries;
-class QScatterSeries;
-class QValueAxis;
 
 class CCurrentTrendDlg : public CToolWindow {
     Q_OBJECT
@@ -26,27 +22,22 @@ public:
     // One acquisition tick: its reading in amperes, or none when it failed.
     void AddTick(TrendClock::time_point time, std::optional<double> amperes);
     const CurrentTrend& trend() const { return trend_; }
+    // Redraws the chart and the statistics from the ticks kept, now. Ticks arriving close
+    // together share one redraw; this is what each of them waits for.
+    void Redraw();
 
 protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    // Redraws the chart and the statistics from the ticks kept; ticks arriving close together
-    // share one redraw.
-    void Refresh();
-    void ScheduleRefresh();
-    // The line's segment `index`, made (in the readings' colour, without a legend entry of its
-    // own) when there are fewer.
-    QLineSeries* Segment(size_t index);
+    void ScheduleRedraw();
     void OnClickedClear() override;
     QByteArray ToCsv() override;
 
     CurrentTrend trend_;
-    QTimer refreshTimer_;
-    QChart* chart_ = nullptr;
-    std::vector<QLineSeries*> readings_;  // the line's segments, made as they are needed
-    QScatterSeries* failures_ = nullptr;
-    QDateTimeAxis* timeAxis_ = nullptr;
-    QValueAxis* currentAxis_ = nullptr;
+    QTimer redrawTimer_;
+    QCustomPlot* plot_ = nullptr;
+    QCPGraph* readings_ = nullptr;  // a failed tick leaves a gap in its line
+    QCPGraph* failures_ = nullptr;  // marks at the foot of the current axis
     QLabel* stats_ = nullptr;
 };

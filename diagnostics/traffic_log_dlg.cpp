@@ -14,8 +14,6 @@
 
 namespace {
 
-// Exchanges come up to a hundred a second; the table takes them in batches at most this often.
-constexpr int kDrainMs = 100;
 constexpr int kVisibleRows = 20;
 
 // The widest text each column usually shows, for its width at the start.
@@ -30,11 +28,10 @@ const char* const kWidestCell[TrafficLogModel::ColumnCount] = {"00:00:00.000",
 
 }  // namespace
 
-CTrafficLogDlg::CTrafficLogDlg(ExchangeWatch& watch, QWidget* parent, Tell tell)
-    : CToolWindow(parent, kTrafficLogCaption, kTrafficLogSaveTitle, std::move(tell)),
-      watch_(watch) {
+CTrafficLogDlg::CTrafficLogDlg(TrafficLog& log, QWidget* parent, Tell tell)
+    : CToolWindow(parent, kTrafficLogCaption, kTrafficLogSaveTitle, std::move(tell)), log_(log) {
     view_ = new QTableView;
-    view_->setModel(&model_);
+    view_->setModel(&log_.model());
     view_->setAccessibleName(ResText(kTrafficLogCaption));
     view_->setAccessibleDescription(ResText(kTrafficLogDescription));
     view_->setWordWrap(false);
@@ -51,7 +48,7 @@ CTrafficLogDlg::CTrafficLogDlg(ExchangeWatch& watch, QWidget* parent, Tell tell)
     header->setHighlightSections(false);
     int tableWidth = 0;
     for (int column = 0; column < TrafficLogModel::ColumnCount; ++column) {
-        const QString title = model_.headerData(column, Qt::Horizontal).toString();
+        const QString title = log_.model().headerData(column, Qt::Horizontal).toString();
         const int width = std::max(metrics.horizontalAdvance(ResText(kWidestCell[column])),
                                    metrics.horizontalAdvance(title)) +
                           3 * metrics.averageCharWidth();
@@ -60,14 +57,24 @@ CTrafficLogDlg::CTrafficLogDlg(ExchangeWatch& watch, QWidget* parent, Tell tell)
     }
 
     count_ = new QLabel;
-    pause_ = MakeButton(kTrafficLogPause);
+    pause_ = MakeButton(log_.paused() ? kTrafficLogResume : kTrafficLogPause);
     connect(pause_, &QPushButton::clicked, this, &CTrafficLogDlg::OnClickedPause);
     const QVBoxLayout* layout = Lay(view_, count_, {pause_});
     ShowCount();
 
-    drainTimer_.setSingleShot(true);
-    drainTimer_.setInterval(kDrainMs);
-    connect(&drainTimer_, &QTimer::timeout, this, &CTrafficLogDlg::Drain);
+    // New rows scroll the view along unless the operator has scrolled up; then the rows shown
+    // stay in view while the oldest leave the top.
+    connect(&log_, &TrafficLog::RowsComing, this, [this] {
+        const QScrollBar* bar = view_->verticalScrollBar();
+        following_ = bar->value() == bar->maximum();
+    });
+    connect(&log_, &TrafficLog::RowsCame, this, [this](int dropped) {
+        if (following_)
+            view_->scrollToBottom();
+        else
+            view_->verticalScrollBar()->setValue(view_->verticalScrollBar()->value() - dropped);
+        ShowCount();
+    });
 
     const int scrollBar = view_->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
     const QMargins margins = layout->contentsMargins();
@@ -76,84 +83,31 @@ CTrafficLogDlg::CTrafficLogDlg(ExchangeWatch& watch, QWidget* parent, Tell tell)
                pause_->sizeHint().height() + layout->spacing() + margins.top() + margins.bottom());
 }
 
-CTrafficLogDlg::~CTrafficLogDlg() {
-    StopRecording();
-}
-
-// A minimized window still records: only a real close (or hide) stops it.
+// Opened after the rows came together, it shows the newest.
 void CTrafficLogDlg::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    if (!event->spontaneous() && !paused_)
-        StartRecording();
-}
-
-void CTrafficLogDlg::hideEvent(QHideEvent* event) {
-    QDialog::hideEvent(event);
-    if (!event->spontaneous())
-        StopRecording();
-}
-
-void CTrafficLogDlg::StartRecording() {
-    if (recording_)
-        return;
-    recording_ = true;
-    // Runs on the exchanging thread, maybe the search worker's: it posts and goes on, and wakes
-    // the window's thread only when the inbox was empty.
-    watch_.Set([this](const ExchangeRecord& record) {
-        if (inbox_.Post(record))
-            QMetaObject::invokeMethod(
-                this,
-                [this] {
-                    if (!drainTimer_.isActive())
-                        drainTimer_.start();
-                },
-                Qt::QueuedConnection);
-    });
-}
-
-// Once the observer is cleared no exchange reaches the inbox; what it holds happened before.
-void CTrafficLogDlg::StopRecording() {
-    if (!recording_)
-        return;
-    recording_ = false;
-    watch_.Set(nullptr);
-    Drain();
-}
-
-void CTrafficLogDlg::Drain() {
-    std::vector<ExchangeRecord> records = inbox_.Take();
-    if (records.empty())
-        return;
-    QScrollBar* bar = view_->verticalScrollBar();
-    const bool following = bar->value() == bar->maximum();
-    const int dropped = model_.Append(std::move(records));
-    if (following)
+    if (!event->spontaneous()) {
+        log_.Drain();
         view_->scrollToBottom();
-    else
-        bar->setValue(bar->value() - dropped);
-    ShowCount();
+        ShowCount();
+    }
 }
 
 void CTrafficLogDlg::OnClickedPause() {
-    paused_ = !paused_;
-    pause_->setText(ResText(paused_ ? kTrafficLogResume : kTrafficLogPause));
-    if (paused_)
-        StopRecording();
-    else if (isVisible())
-        StartRecording();
+    log_.SetPaused(!log_.paused());
+    pause_->setText(ResText(log_.paused() ? kTrafficLogResume : kTrafficLogPause));
 }
 
 void CTrafficLogDlg::OnClickedClear() {
-    inbox_.Take();
-    model_.Clear();
+    log_.Clear();
     ShowCount();
 }
 
 QByteArray CTrafficLogDlg::ToCsv() {
-    Drain();
-    return model_.ToCsv();
+    log_.Drain();
+    return log_.model().ToCsv();
 }
 
 void CTrafficLogDlg::ShowCount() {
-    count_->setText(ResText(kTrafficLogRowCount).arg(model_.rowCount()));
+    count_->setText(ResText(kTrafficLogRowCount).arg(log_.model().rowCount()));
 }

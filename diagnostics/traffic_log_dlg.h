@@ -1,15 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // 通讯记录: a tool window beside the main window that lists every exchange the program makes
-// (acquisition ticks, commands, search probes) with what became of it, so that an operator can
-// tell a silent sensor from a wrong rate, another address, a noisy line or an echoing adapter.
-// It records only while it is open and not paused: then it watches the window's exchanges.
+// (acquisition ticks, commands, search probes) with what became of it, and the port's own events
+// (an open that failed and why, the line hung up, the line back), so that an operator can tell a
+// silent sensor from a wrong rate, another address, a noisy line, an echoing adapter or a pulled
+// one. It shows the window's TrafficLog, which records from the window's start until paused.
 #pragma once
 
-#include <QTimer>
-
-#include "exchange_inbox.h"
 #include "tool_window.h"
-#include "traffic_log_model.h"
+#include "traffic_log.h"
 
 class QLabel;
 class QPushButton;
@@ -19,34 +17,22 @@ class CTrafficLogDlg : public CToolWindow {
     Q_OBJECT
 
 public:
-    // Shows the exchanges reported to `watch` while it is open.
-    explicit CTrafficLogDlg(ExchangeWatch& watch, QWidget* parent = nullptr, Tell tell = {});
-    ~CTrafficLogDlg() override;
+    explicit CTrafficLogDlg(TrafficLog& log, QWidget* parent = nullptr, Tell tell = {});
 
-    const TrafficLogModel& model() const { return model_; }
-    bool paused() const { return paused_; }
+    const TrafficLogModel& model() const { return log_.model(); }
+    bool paused() const { return log_.paused(); }
 
 protected:
     void showEvent(QShowEvent* event) override;
-    void hideEvent(QHideEvent* event) override;
 
 private:
-    void StartRecording();
-    void StopRecording();
-    // Moves what the exchanges posted into the table, following the end unless the operator has
-    // scrolled up.
-    void Drain();
     void OnClickedPause();
     void OnClickedClear() override;
     QByteArray ToCsv() override;
     void ShowCount();
 
-    ExchangeWatch& watch_;
-    ExchangeInbox inbox_;
-    TrafficLogModel model_;
-    QTimer drainTimer_;
-    bool recording_ = false;
-    bool paused_ = false;
+    TrafficLog& log_;
+    bool following_ = true;  // the view showed the last row before the latest batch came
     QTableView* view_ = nullptr;
     QLabel* count_ = nullptr;
     QPushButton* pause_ = nullptr;

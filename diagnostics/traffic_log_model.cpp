@@ -28,6 +28,10 @@ QDateTime LocalTime(const ExchangeRecord& record) {
 }
 
 QString Cell(const ExchangeRecord& record, int column) {
+    // A port's event has its time, port and rate, and what became of the port as its result.
+    if (record.event != PortEvent::None && column != TrafficLogModel::Time &&
+        column != TrafficLogModel::Port && column != TrafficLogModel::Baud)
+        return column == TrafficLogModel::Cause ? CauseText(record) : QString();
     switch (column) {
         case TrafficLogModel::Time:
             return LocalTime(record).toString(QStringLiteral("hh:mm:ss.zzz"));
@@ -68,9 +72,44 @@ QString ExceptionCauseText(const ExchangeRecord& record) {
                 : ResText(kCauseExceptionUnnamed).arg(hex);
 }
 
+QString OpenFailureText(const ExchangeRecord& record) {
+    const QString detail = QString::fromStdString(record.detail);
+    switch (record.openError) {
+        case OpenError::NoDevice: return ResText(kOpenNoDevice);
+        case OpenError::Busy:
+            return detail.isEmpty() ? ResText(kOpenBusy) : ResText(kOpenBusyBy).arg(detail);
+        case OpenError::NoPermission:
+            return detail.isEmpty() ? ResText(kOpenNoPermission)
+                                    : ResText(kOpenNoPermissionGroup).arg(detail);
+        case OpenError::NotSerial: return ResText(kOpenNotSerial);
+        case OpenError::RateRefused: return ResText(kOpenRateRefused);
+        case OpenError::BadUrl: return ResText(kOpenBadUrl);
+        case OpenError::UnknownHost: return ResText(kOpenUnknownHost);
+        case OpenError::Refused: return ResText(kOpenRefused);
+        case OpenError::Unreachable: return ResText(kOpenUnreachable);
+        case OpenError::TimedOut: return ResText(kOpenTimedOut);
+        case OpenError::NotRfc2217: return ResText(kOpenNotRfc2217);
+        case OpenError::Other:
+        case OpenError::None: break;
+    }
+    return ResText(kOpenOther).arg(detail);
+}
+
+QString EventText(const ExchangeRecord& record) {
+    switch (record.event) {
+        case PortEvent::OpenFailed: return ResText(kEventOpenFailed).arg(OpenFailureText(record));
+        case PortEvent::HungUp: return ResText(kEventHungUp);
+        case PortEvent::Back: return ResText(kEventBack);
+        case PortEvent::None: break;
+    }
+    return {};
+}
+
 }  // namespace
 
 QString CauseText(const ExchangeRecord& record) {
+    if (record.event != PortEvent::None)
+        return EventText(record);
     const int bytes = std::max(record.queued, static_cast<int>(record.reply.size()));
     switch (record.cause) {
         case ExchangeCause::Accepted: return ResText(kCauseAccepted);
@@ -102,8 +141,11 @@ QVariant TrafficLogModel::data(const QModelIndex& index, int role) const {
     switch (role) {
         case Qt::DisplayRole: return Cell(record, index.column());
         case Qt::ForegroundRole:
-            // A failed exchange stands out when scrolling through a long run of good ones.
-            return record.accepted() ? QVariant() : QVariant(QBrush(Qt::darkRed));
+            // A failed exchange, or a port that failed, stands out when scrolling through a long
+            // run of good ones.
+            return record.accepted() || record.event == PortEvent::Back
+                       ? QVariant()
+                       : QVariant(QBrush(Qt::darkRed));
         default: return {};
     }
 }

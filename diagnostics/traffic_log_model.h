@@ -10,7 +10,8 @@
 
 #include "exchange.h"
 
-// The result column's text for an exchange: 成功, 无应答, 应答不完整（n 字节）, ...
+// The result column's text for an exchange (成功, 无应答, 应答不完整（n 字节）, ...) or for an
+// event of the port (线路断开, 打开串口失败：设备不存在, ...).
 QString CauseText(const ExchangeRecord& record);
 
 class TrafficLogModel : public QAbstractTableModel {

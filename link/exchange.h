@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "serial_port.h"
+
 struct LinkState;
 
 inline constexpr int SHORT_WAIT_MS = 500;  // a search probe
@@ -53,7 +55,15 @@ enum class ReplyFrom { AnySender, RequestedOnly };
 ExchangeCause JudgeReply(const uint8_t* request, const uint8_t* reply, int got, int queued,
                          int replyLength);
 
-// One exchange as it happened, for its caller and for diagnostics.
+// What a person watching the line hears besides exchanges: what became of the port itself.
+enum class PortEvent {
+    None,        // the record is an exchange
+    OpenFailed,  // the port could not be opened: openError and detail say why
+    HungUp,      // the open line hung up (an adapter pulled out, the peer gone)
+    Back,        // the port opened again after it had hung up or could not be opened
+};
+
+// One exchange as it happened, for its caller and for diagnostics; or an event of its port.
 struct ExchangeRecord {
     std::chrono::system_clock::time_point time;  // when the request went out
     std::string portLabel;                       // the link's port and rate, when known
@@ -63,6 +73,10 @@ struct ExchangeRecord {
     std::vector<uint8_t> reply;  // the bytes read after any echo
     int queued = 0;              // reply bytes waiting when the wait ended
     ExchangeCause cause = ExchangeCause::NoReply;
+    PortEvent event = PortEvent::None;
+    OpenError openError = OpenError::None;  // OpenFailed: the reason
+    // OpenFailed: NoPermission's group; Busy's holders ("minicom 4242, ..."); Other's system text.
+    std::string detail;
 
     bool accepted() const {
         return cause == ExchangeCause::Accepted || cause == ExchangeCause::OtherSender;

@@ -45,6 +45,9 @@ struct PortInfo {
 // COMn as the window resolves it. Its line settings are left as they are.
 PortInfo DescribePort(int portNumber);
 
+// The processes that hold a device open, as in PortInfo::holders.
+std::optional<std::vector<PortHolder>> PortHolders(const std::string& device);
+
 // POSIX: the USB adapter of a tty device (/dev/ttyUSB0), read from sysDir (the sysfs root; tests
 // give a fake tree). nullopt for a port that is not on USB.
 std::optional<UsbAdapter> UsbAdapterOf(const std::string& device,

@@ -97,3 +97,10 @@ PortInfo DescribePort(int portNumber) {
     info.access = ProbePortPath(path);
     return info;
 }
+
+std::optional<std::vector<PortHolder>> PortHolders(const std::string& device) {
+    if (KindOfPort(device) != PortKind::Local)
+        return std::nullopt;
+    const std::string resolved = Canonical(device);
+    return Holders(resolved.empty() ? device : resolved);
+}

@@ -17,3 +17,7 @@ PortInfo DescribePort(int portNumber) {
     info.access = ProbePortPath(info.device);
     return info;
 }
+
+std::optional<std::vector<PortHolder>> PortHolders(const std::string&) {
+    return std::nullopt;
+}

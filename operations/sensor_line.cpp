@@ -1,9 +1,20 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "sensor_line.h"
 
+#include "port_info.h"
 #include "registers.h"
 
 namespace {
+
+// Who holds a busy port, as far as the system says: "minicom 4242, screen 4250".
+std::string HolderNames(const std::string& device) {
+    std::string names;
+    if (const auto holders = PortHolders(device))
+        for (const PortHolder& holder : *holders)
+            names +=
+                (names.empty() ? "" : ", ") + holder.command + " " + std::to_string(holder.pid);
+    return names;
+}
 
 Result ValueRefused() {
     Result result;
@@ -35,6 +46,28 @@ void SensorLine::Open() {
     opening_.handle = PortHandle{};
     link_.portLabel = PortLabel(settings_, opening_.path);
     link_.baud = settings_.baud;
+    if (!open())
+        Tell(PortEvent::OpenFailed);
+}
+
+void SensorLine::Tell(PortEvent event) const {
+    if (!link_.watch)
+        return;
+    ExchangeRecord record;
+    record.time = std::chrono::system_clock::now();
+    record.portLabel = link_.portLabel;
+    record.baud = link_.baud;
+    record.event = event;
+    if (event == PortEvent::OpenFailed) {
+        record.openError = opening_.error;
+        switch (opening_.error) {
+            case OpenError::NoPermission: record.detail = opening_.group; break;
+            case OpenError::Busy: record.detail = HolderNames(opening_.path); break;
+            case OpenError::Other: record.detail = SystemErrorText(opening_.osError); break;
+            default: break;
+        }
+    }
+    link_.watch->Report(record);
 }
 
 SensorLine::~SensorLine() {
@@ -48,9 +81,14 @@ void SensorLine::Close() {
 LineHealth SensorLine::Recover() {
     if (open() && !LineHungUp(link_.port))
         return LineHealth::Healthy;
+    if (open())
+        Tell(PortEvent::HungUp);
     Close();
     Open();
-    return open() ? LineHealth::Reopened : LineHealth::Down;
+    if (!open())
+        return LineHealth::Down;
+    Tell(PortEvent::Back);
+    return LineHealth::Reopened;
 }
 
 // Every exchange starts on an empty line: a late reply to an earlier request, or the trailing byte

@@ -78,11 +78,14 @@ public:
     // A pulled adapter leaves a hung-up line that no later read can use, and while it is away the
     // port cannot be opened: a line that hung up (or was closed) is closed and the same COMn opened
     // again at the same rate, so that a run of readings resumes by itself once the device is back.
+    // The hang-up, each failed open and the line back are reported as the link's port events.
     LineHealth Recover();
     void Close();
 
 private:
     void Open();
+    // Reports an event of the port where the link's exchanges are reported, if anywhere.
+    void Tell(PortEvent event) const;
     Result Exchange(const RegisterRow& row, int address, int value);
 
     LinkState& link_;

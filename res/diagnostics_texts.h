@@ -48,6 +48,26 @@ inline constexpr const char* kExceptionDeviceBusy = TR_TEXT("Tessaly", "从站�
 inline constexpr const char* kExceptionParityError = TR_TEXT("Tessaly", "存储奇偶性差错");
 inline constexpr const char* kExceptionGatewayPath = TR_TEXT("Tessaly", "网关路径不可用");
 inline constexpr const char* kExceptionGatewayTarget = TR_TEXT("Tessaly", "网关目标设备无响应");
+// What became of the port itself, in the 结果 column of a row that is not an exchange.
+inline constexpr const char* kEventOpenFailed = TR_TEXT("Tessaly", "打开串口失败：%1");
+inline constexpr const char* kEventHungUp = TR_TEXT("Tessaly", "线路断开");
+inline constexpr const char* kEventBack = TR_TEXT("Tessaly", "线路恢复");
+// Why an open failed, after 打开串口失败：.
+inline constexpr const char* kOpenNoDevice = TR_TEXT("Tessaly", "设备不存在");
+inline constexpr const char* kOpenBusy = TR_TEXT("Tessaly", "串口被占用");
+inline constexpr const char* kOpenBusyBy = TR_TEXT("Tessaly", "串口被占用（%1）");
+inline constexpr const char* kOpenNoPermission = TR_TEXT("Tessaly", "没有权限");
+inline constexpr const char* kOpenNoPermissionGroup =
+    TR_TEXT("Tessaly", "没有权限（请加入 %1 组后重新登录）");
+inline constexpr const char* kOpenNotSerial = TR_TEXT("Tessaly", "不是串口设备");
+inline constexpr const char* kOpenRateRefused = TR_TEXT("Tessaly", "串口不接受此设置");
+inline constexpr const char* kOpenBadUrl = TR_TEXT("Tessaly", "服务器地址格式错误");
+inline constexpr const char* kOpenUnknownHost = TR_TEXT("Tessaly", "找不到服务器");
+inline constexpr const char* kOpenRefused = TR_TEXT("Tessaly", "服务器拒绝连接");
+inline constexpr const char* kOpenUnreachable = TR_TEXT("Tessaly", "无法到达服务器");
+inline constexpr const char* kOpenTimedOut = TR_TEXT("Tessaly", "连接服务器超时");
+inline constexpr const char* kOpenNotRfc2217 = TR_TEXT("Tessaly", "服务器不支持 RFC 2217");
+inline constexpr const char* kOpenOther = TR_TEXT("Tessaly", "系统错误：%1");
 
 // 电流曲线.
 inline constexpr const char* kTrendCaption = TR_TEXT("Tessaly", "电流曲线");

@@ -423,5 +423,73 @@
         <source>网关目标设备无响应</source>
         <translation>gateway target device failed to respond</translation>
     </message>
+    <message>
+        <source>打开串口失败：%1</source>
+        <translation>Could not open the port: %1</translation>
+    </message>
+    <message>
+        <source>线路断开</source>
+        <translation>Line hung up</translation>
+    </message>
+    <message>
+        <source>线路恢复</source>
+        <translation>Line back</translation>
+    </message>
+    <message>
+        <source>设备不存在</source>
+        <translation>no such device</translation>
+    </message>
+    <message>
+        <source>串口被占用</source>
+        <translation>the port is busy</translation>
+    </message>
+    <message>
+        <source>串口被占用（%1）</source>
+        <translation>the port is busy (%1)</translation>
+    </message>
+    <message>
+        <source>没有权限</source>
+        <translation>permission denied</translation>
+    </message>
+    <message>
+        <source>没有权限（请加入 %1 组后重新登录）</source>
+        <translation>permission denied (join the group %1 and log in again)</translation>
+    </message>
+    <message>
+        <source>不是串口设备</source>
+        <translation>not a serial device</translation>
+    </message>
+    <message>
+        <source>串口不接受此设置</source>
+        <translation>the port refused the line settings</translation>
+    </message>
+    <message>
+        <source>服务器地址格式错误</source>
+        <translation>not a server address</translation>
+    </message>
+    <message>
+        <source>找不到服务器</source>
+        <translation>unknown server</translation>
+    </message>
+    <message>
+        <source>服务器拒绝连接</source>
+        <translation>the server refused the connection</translation>
+    </message>
+    <message>
+        <source>无法到达服务器</source>
+        <translation>the server cannot be reached</translation>
+    </message>
+    <message>
+        <source>连接服务器超时</source>
+        <translation>the server did not answer in time</translation>
+    </message>
+    <message>
+        <source>服务器不支持 RFC 2217</source>
+        <translation>the server does not speak RFC 2217</translation>
+    </message>
+    <message>
+        <source>系统错误：%1</source>
+        <translation>system error: %1</translation>
+    </message>
 </context>
 </TS>

@@ -2,15 +2,11 @@
 // The current trend: the statistics beneath the chart, the ten minutes it
 // keeps, the points and failure marks it draws, clear, save read back, nothing
 // kept while closed.
-#include <QChartView>
-#include <QDateTimeAxis>
-#include <QLineSeries>
-#include <QScatterSeries>
 #include <QTemporaryDir>
-#include <QValueAxis>
 #include <cmath>
 
 #include "current_trend_dlg.h"
+#include "qcustomplot_include.h"
 #include "support/window_support.h"
 
 namespace {
@@ -36,24 +32,35 @@ QString StatsText(const CCurrentTrendDlg& trend) {
     return {};
 }
 
-QChart* Chart(const CCurrentTrendDlg& trend) {
-    return trend.findChild<QChartView*>()->chart();
+QCustomPlot* Plot(const CCurrentTrendDlg& trend) {
+    return trend.findChild<QCustomPlot*>();
 }
 
-// The points of each series of this kind that has any (the line is drawn in
-// segments).
-template <class Series>
-QList<QList<QPointF>> Drawn(const CCurrentTrendDlg& trend) {
-    QList<QList<QPointF>> drawn;
-    for (QAbstractSeries* series : Chart(trend)->series())
-        if (auto* points = qobject_cast<Series*>(series); points && points->count() > 0)
-            drawn << points->points();
-    return drawn;
+qint64 Ms(double seconds) {
+    return qRound64(seconds * 1000);
+}
+
+// The points of one graph, in milliseconds and amperes, as the runs between its gaps: the
+// readings' line (graph 0) breaks where a value is not a number; the failure marks (graph 1) have
+// none.
+QList<QList<QPointF>> Drawn(const CCurrentTrendDlg& trend, int graph) {
+    QList<QList<QPointF>> runs(1);
+    for (const QCPGraphData& point : *Plot(trend)->graph(graph)->data()) {
+        if (std::isnan(point.value)) {
+            if (!runs.back().isEmpty())
+                runs.emplace_back();
+            continue;
+        }
+        runs.back() << QPointF(double(Ms(point.key)), point.value);
+    }
+    if (runs.back().isEmpty())
+        runs.pop_back();
+    return runs;
 }
 
 std::pair<qint64, qint64> TimeAxisMs(const CCurrentTrendDlg& trend) {
-    auto* axis = qobject_cast<QDateTimeAxis*>(Chart(trend)->axes(Qt::Horizontal).first());
-    return {axis->min().toMSecsSinceEpoch(), axis->max().toMSecsSinceEpoch()};
+    const QCPRange range = Plot(trend)->xAxis->range();
+    return {Ms(range.lower), Ms(range.upper)};
 }
 
 }  // namespace
@@ -89,12 +96,11 @@ private Q_SLOTS:
         Feed(trend, {1.5, kFailed, -2.0});
         QTRY_COMPARE(StatsText(trend),
                      U("读数 2 次，失败 1 次，最小 -2.0 A，平均 -0.25 A，最大 1.5 A"));
-        QTRY_COMPARE(Drawn<QLineSeries>(trend),
+        QTRY_COMPARE(Drawn(trend, 0),
                      (QList<QList<QPointF>>{{{kStartMs, 1.5}}, {{kStartMs + 1000, -2}}}));
-        auto* currentAxis = qobject_cast<QValueAxis*>(Chart(trend)->axes(Qt::Vertical).first());
-        QCOMPARE(Drawn<QScatterSeries>(trend),
-                 (QList<QList<QPointF>>{{{kStartMs + 500, currentAxis->min()}}}));
-        QVERIFY(currentAxis->min() < -2.0 && currentAxis->max() > 1.5);
+        const QCPRange current = Plot(trend)->yAxis->range();
+        QCOMPARE(Drawn(trend, 1), (QList<QList<QPointF>>{{{kStartMs + 500, current.lower}}}));
+        QVERIFY(current.lower < -2.0 && current.upper > 1.5);
         QCOMPARE(TimeAxisMs(trend), std::make_pair(kStartMs - 9000, kStartMs + 1000));
         // 1'700'000'000 s after the epoch is 2023-11-14 22:13:20 UTC, 06:13:20 the next day in
         // the zone set for this test.

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The traffic log: the search worker's exchanges arriving without waiting for the window, through
-// an echoing adapter to the simulated sensor, in every column; pause, clear, save; the cap;
-// nothing recorded while closed.
+// an echoing adapter to the simulated sensor, in every column; the port's events in words; pause,
+// clear, save; the cap; recording while closed.
 #include <QRegularExpression>
 #include <QScrollBar>
 #include <QTableView>
@@ -35,22 +35,48 @@ private Q_SLOTS:
     void initTestCase() { IsolateComPorts(); }
 
     // A Modbus exception reply is named by its code and, where the protocol assigns one, the
-    // code's name (Modbus Application Protocol 1.1b3, 7); a short reply by its length.
+    // code's name (Modbus Application Protocol 1.1b3, 7); a short reply by its length; an event of
+    // the port by what became of it, an open that failed with why.
     void causesInWords() {
         const struct {
             ExchangeCause cause;
             std::vector<uint8_t> reply;
             const char* text;
-        } rows[] = {
+        } exchanges[] = {
             {ExchangeCause::Exception, {0x01, 0x84, 0x02, 0xC2, 0xC1}, "异常应答 02：非法数据地址"},
             {ExchangeCause::Exception, {0x01, 0x86, 0x0B, 0, 0}, "异常应答 0B：网关目标设备无响应"},
             {ExchangeCause::Exception, {0x01, 0x84, 0x07, 0, 0}, "异常应答 07"},
             {ExchangeCause::Short, {0x01, 0x04, 0x02, 0x00}, "应答不完整（4 字节）"},
         };
-        for (const auto& row : rows) {
+        for (const auto& row : exchanges) {
             ExchangeRecord record;
             record.cause = row.cause;
             record.reply = row.reply;
+            QCOMPARE(CauseText(record), U(row.text));
+        }
+        const struct {
+            PortEvent event;
+            OpenError error;
+            const char* detail;
+            const char* text;
+        } events[] = {
+            {PortEvent::HungUp, OpenError::None, "", "线路断开"},
+            {PortEvent::Back, OpenError::None, "", "线路恢复"},
+            {PortEvent::OpenFailed, OpenError::NoDevice, "", "打开串口失败：设备不存在"},
+            {PortEvent::OpenFailed, OpenError::Busy, "minicom 4242",
+             "打开串口失败：串口被占用（minicom 4242）"},
+            {PortEvent::OpenFailed, OpenError::Busy, "", "打开串口失败：串口被占用"},
+            {PortEvent::OpenFailed, OpenError::NoPermission, "dialout",
+             "打开串口失败：没有权限（请加入 dialout 组后重新登录）"},
+            {PortEvent::OpenFailed, OpenError::NotSerial, "", "打开串口失败：不是串口设备"},
+            {PortEvent::OpenFailed, OpenError::Other, "I/O error",
+             "打开串口失败：系统错误：I/O error"},
+        };
+        for (const auto& row : events) {
+            ExchangeRecord record;
+            record.event = row.event;
+            record.openError = row.error;
+            record.detail = row.detail;
             QCOMPARE(CauseText(record), U(row.text));
         }
     }
@@ -60,7 +86,8 @@ private Q_SLOTS:
     void workerNeverWaitsForTheLog() {
         SimOnCom sim({"--address", "1", "--current", "12.3", "--echo"});
         ExchangeWatch watch;
-        CTrafficLogDlg log(watch);
+        TrafficLog recording(watch);
+        CTrafficLogDlg log(recording);
         log.show();
         constexpr int kProbes = 8;
         auto worker = std::async(std::launch::async, [&] {
@@ -85,7 +112,8 @@ private Q_SLOTS:
 
     void pauseClearAndSave() {
         ExchangeWatch watch;
-        CTrafficLogDlg log(watch);
+        TrafficLog recording(watch);
+        CTrafficLogDlg log(recording);
         log.show();
         ExchangeWithNobody(watch, 1);
         Button(log, "暂停")->click();
@@ -111,11 +139,12 @@ private Q_SLOTS:
         QVERIFY(log.findChild<QLabel*>()->text().contains(u'0'));
     }
 
-    // Ten thousand rows stay, the newest; an operator scrolled up keeps the rows in view; nothing
-    // is recorded while the log is closed.
-    void keepsTheLastTenThousandWhileOpen() {
+    // Ten thousand rows stay, the newest; an operator scrolled up keeps the rows in view; what
+    // happens while the log is closed is there when it opens again, at the end in view.
+    void keepsTheLastTenThousand() {
         ExchangeWatch watch;
-        CTrafficLogDlg log(watch);
+        TrafficLog recording(watch);
+        CTrafficLogDlg log(recording);
         log.show();
         for (int reg = 0; reg < 10000; ++reg)
             ExchangeWithNobody(watch, reg);
@@ -135,8 +164,8 @@ private Q_SLOTS:
         log.close();
         ExchangeWithNobody(watch, 3);
         log.show();
-        QTest::qWait(200);
-        QVERIFY(Cell(log, 9999, TrafficLogModel::Request).startsWith(U("01 04 27 41")));
+        QVERIFY(Cell(log, 9999, TrafficLogModel::Request).startsWith(U("01 04 00 03")));
+        QTRY_COMPARE(bar->value(), bar->maximum());
     }
 };
 

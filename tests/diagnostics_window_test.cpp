@@ -85,6 +85,20 @@ private Q_SLOTS:
         const TrendStats stats = trend->trend().Stats();
         QCOMPARE(std::pair(stats.readings, stats.failures),
                  std::pair(Count(dialog, IDC_OK_COUNT), Count(dialog, IDC_FAIL_COUNT)));
+        // The log, opened only now, tells the outage: the hang-up, each reopen that failed with
+        // why (the link is gone with the simulator), the line back; readings around them.
+        auto* log = OpenFromTheMenu<CTrafficLogDlg>(dialog, 0);
+        const auto cause = [log](int row) {
+            return log->model().index(row, TrafficLogModel::Cause).data().toString();
+        };
+        QStringList story;  // the port's events, each run of one told once
+        for (int row = 0; row < log->model().rowCount(); ++row)
+            if (log->model().index(row, TrafficLogModel::Request).data().toString().isEmpty() &&
+                (story.isEmpty() || story.back() != cause(row)))
+                story << cause(row);
+        QCOMPARE(story, (QStringList{U("线路断开"), U("打开串口失败：设备不存在"), U("线路恢复")}));
+        QCOMPARE(cause(0), U("成功"));
+        QCOMPARE(cause(log->model().rowCount() - 1), U("成功"));
         dialog.reject();
         QVERIFY(!trend->isVisible());
     }

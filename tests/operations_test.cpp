@@ -73,12 +73,13 @@ TEST(Operations, RangesAreCheckedAtTheirEdges) {
 }
 
 // An absent port beats a bad value: the open is the first step of every operation, and a line
-// that is not open makes no exchange, so diagnostics never show a request that was not sent.
+// that is not open makes no exchange, so diagnostics never show a request that was not sent; they
+// show the failed open, with its reason.
 TEST(Operations, PortFailureComesFirstWithItsReason) {
     IsolateComPorts();
-    int recorded = 0;
+    std::vector<ExchangeRecord> recorded;
     ExchangeWatch watch;
-    watch.Set([&](const ExchangeRecord&) { ++recorded; });
+    watch.Set([&](const ExchangeRecord& record) { recorded.push_back(record); });
     LinkState link(&watch);
     const Result result =
         WithLine(link, LineSettings{}, [](SensorLine& s) { return s.SetTurns(1, 0); });
@@ -87,7 +88,11 @@ TEST(Operations, PortFailureComesFirstWithItsReason) {
     EXPECT_FALSE(link.port);
     SensorLine absent(link, LineSettings{});
     EXPECT_EQ(absent.Zero(1).outcome, Outcome::PortFailed);
-    EXPECT_EQ(recorded, 0);
+    ASSERT_EQ(recorded.size(), 2u);
+    for (const ExchangeRecord& record : recorded)
+        EXPECT_EQ(std::tuple(record.event, record.openError, record.portLabel),
+                  std::tuple(PortEvent::OpenFailed, OpenError::NoDevice,
+                             std::string("COM1 (/nonexistent/tessaly-com1)")));
     const SearchResult search = Search(link, SearchPlan{}, nullptr, nullptr);
     EXPECT_EQ(search.end, SearchEnd::PortFailed);
     EXPECT_EQ(search.opening.error, OpenError::NoDevice);

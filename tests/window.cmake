@@ -13,6 +13,7 @@ tessaly_qt_test(test_commands window_commands_test.cpp)
 tessaly_qt_test(test_search window_search_test.cpp thread)
 tessaly_qt_test(test_diagnostics_log diagnostics_traffic_log_test.cpp thread)
 tessaly_qt_test(test_diagnostics_trend diagnostics_current_trend_test.cpp)
+target_link_libraries(test_diagnostics_trend PRIVATE QCustomPlotQt6::QCustomPlotQt6)
 tessaly_qt_test(test_diagnostics_window diagnostics_window_test.cpp)
 add_test(NAME test_window_arguments
          COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/window_arguments.sh $<TARGET_FILE:tessaly>

@@ -144,12 +144,9 @@ private Q_SLOTS:
         Language english(true);
         CSensorDlg sensor;
         CAboutDlg about;
-        CTrafficLogDlg log(sensor.exchangeWatch(), &sensor);
-        std::vector<QWidget*> windows{&sensor, &about, &log};
-#ifndef TESSALY_WITHOUT_TREND  // a Windows Qt built without Charts has no trend window
+        CTrafficLogDlg log(sensor.trafficLog(), &sensor);
         CCurrentTrendDlg trend(&sensor);
-        windows.push_back(&trend);
-#endif
+        const std::vector<QWidget*> windows{&sensor, &about, &log, &trend};
         QList<QAccessibleInterface*> found;
         for (QWidget* window : windows) {
             window->show();
@@ -164,7 +161,7 @@ private Q_SLOTS:
             // A widget with a focus proxy (a view's viewport) hands the focus to the named proxy.
             bool fault =
                 item->state().focusable && !(widget && widget->focusProxy()) && name.isEmpty();
-            if (item->role() == QAccessible::Table || (widget && widget->inherits("QChartView"))) {
+            if (item->role() == QAccessible::Table || (widget && widget->inherits("QCustomPlot"))) {
                 fault |= name.isEmpty() || item->text(QAccessible::Description).isEmpty();
                 ++described;
             }

@@ -25,9 +25,6 @@ if(TESSALY_GUI)
     target_link_libraries(${name} PRIVATE tessaly_ui Qt6::Test)
     # Qt is static: the offscreen platform is there only when linked in.
     qt_import_plugins(${name} INCLUDE Qt6::QOffscreenIntegrationPlugin)
-    if(NOT TARGET Qt6::Charts)
-      target_compile_definitions(${name} PRIVATE TESSALY_WITHOUT_TREND)
-    endif()
     # Wine hides QT_* variables from Windows programs: the platform is named on the command line.
     # Further arguments name the test functions to run.
     add_test(NAME ${name} COMMAND ${name} -platform offscreen ${ARGN})

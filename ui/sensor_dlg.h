@@ -16,6 +16,7 @@
 #include "res_text.h"
 #include "search_worker.h"
 #include "sensor_line.h"
+#include "traffic_log.h"
 #include "window_link_state.h"
 #include "window_timers.h"
 
@@ -70,6 +71,7 @@ public:
     const LinkState& link() const { return link_; }
     // Where the exchanges of the window and its search worker are reported (the traffic log).
     ExchangeWatch& exchangeWatch() { return exchangeWatch_; }
+    TrafficLog& trafficLog() { return traffic_; }
 
 protected:
     void done(int result) override;
@@ -143,6 +145,7 @@ private:
     std::vector<QWidget*> controls_;
     WindowLinkState state_;
     ExchangeWatch exchangeWatch_;  // the traffic log watches the window's links here
+    TrafficLog traffic_{exchangeWatch_};
     LinkState link_{&exchangeWatch_};
     WindowTimers timers_{this, [this](int timerId) { OnTimer(timerId); }};
     Acquisition acquisition_{timers_};
