@@ -60,7 +60,7 @@ void FarSensor() {
         {"--address", "254", "--baud", "1200", "--turnaround-ms", "20", "--wire-timing"});
     ScopedComPort com(1, sim.ptyPath());
     const auto start = BenchClock::now();
-    const CtlResult r = RunCtl({"-q", "search", "--fast"}, false, 600);
+    const CtlResult r = RunCtl({"-q", "search", "--fast"}, RunAs::Me, 600);
     std::printf("search --fast, a sensor at 254 and 1200 baud answering after 20 ms\n");
     std::printf(
         "  %s after %.1f s (exit %d)\n",

@@ -133,12 +133,12 @@ TEST(Cli, PermissionDeniedNamesTheGroup) {
     struct stat info {};
     ASSERT_EQ(stat(sim.ptyPath().c_str(), &info), 0);
     const std::string group = getgrgid(info.st_gid)->gr_name;
-    const CtlResult r = RunCtl({"read"}, true);
+    const CtlResult r = RunCtl({"read"}, RunAs::Nobody);
     EXPECT_EQ(r.status, 3) << r.err;
     EXPECT_EQ(r.err, "tessalyctl: COM1 (" + sim.ptyPath() +
                          "): permission denied; add yourself to the group " + group +
                          " and log in again\n");
-    const json port = json::parse(Lines(RunCtl({"--json", "ports"}, true).out).at(0));
+    const json port = json::parse(Lines(RunCtl({"--json", "ports"}, RunAs::Nobody).out).at(0));
     EXPECT_EQ(port["state"], "no_permission");
     EXPECT_EQ(port["group"], group);
 }

@@ -125,7 +125,7 @@ TEST(CliRun, OutputThatCannotBeWrittenIsAFailure) {
     for (const auto& [args, requests] : rows) {
         SCOPED_TRACE(args[args.size() > 2 ? 2 : 0]);
         const size_t seen = sim.LogLines().size();
-        const CtlResult r = CtlProcess(args, false, full).Finish();
+        const CtlResult r = CtlProcess(args, RunAs::Me, full).Finish();
         EXPECT_EQ(r.status, 4);
         EXPECT_EQ(r.err, "tessalyctl: the output could not be written: No space left on device\n");
         EXPECT_EQ(sim.LogLines().size(), seen + requests) << "the work went on";
@@ -135,7 +135,7 @@ TEST(CliRun, OutputThatCannotBeWrittenIsAFailure) {
     int pipeEnds[2];
     ASSERT_EQ(pipe(pipeEnds), 0);
     close(pipeEnds[0]);  // as | head does once it has its lines
-    const CtlResult gone = CtlProcess({"-a", "3", "monitor", "-q"}, false, pipeEnds[1]).Finish();
+    const CtlResult gone = CtlProcess({"-a", "3", "monitor", "-q"}, RunAs::Me, pipeEnds[1]).Finish();
     close(pipeEnds[1]);
     EXPECT_EQ(gone.status, 0);
     EXPECT_EQ(gone.err, "");
@@ -152,7 +152,7 @@ TEST(CliRun, ProgressFitsTheTerminalAndOnlyATerminal) {
         PtyPair terminal;
         const winsize size{24, 50, 0, 0};
         ASSERT_EQ(ioctl(terminal.master, TIOCSWINSZ, &size), 0);
-        EXPECT_EQ(CtlProcess(args, false, -1, terminal.slave).Finish().status, 0);
+        EXPECT_EQ(CtlProcess(args, RunAs::Me, -1, terminal.slave).Finish().status, 0);
         std::string shown;
         char buffer[4096];
         fcntl(terminal.master, F_SETFL, O_NONBLOCK);

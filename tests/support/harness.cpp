@@ -277,7 +277,8 @@ void IsolateComPorts() {
                ("/nonexistent/tessaly-com" + std::to_string(n)).c_str(), 1);
 }
 
-CtlProcess::CtlProcess(const std::vector<std::string>& args, bool asNobody, int outFd, int errFd) {
+CtlProcess::CtlProcess(const std::vector<std::string>& args, RunAs who, int outFd, int errFd) {
+    const bool asNobody = who == RunAs::Nobody;
     int out[2], err[2];
     if (pipe2(out, O_CLOEXEC) != 0 || pipe2(err, O_CLOEXEC) != 0)
         throw std::runtime_error("pipe failed");
@@ -339,8 +340,8 @@ CtlResult CtlProcess::Finish(int limitS) {
     return result;
 }
 
-CtlResult RunCtl(const std::vector<std::string>& args, bool asNobody, int limitS) {
-    return CtlProcess(args, asNobody).Finish(limitS);
+CtlResult RunCtl(const std::vector<std::string>& args, RunAs who, int limitS) {
+    return CtlProcess(args, who).Finish(limitS);
 }
 
 std::vector<std::string>& PrintedJson() {

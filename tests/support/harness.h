@@ -102,14 +102,17 @@ struct CtlResult {
     std::string err;
 };
 
+// Whom tessalyctl runs as. Nobody: as root, the user nobody, from a copy that user can reach
+// wherever the build folder is (a clone in /root is mode 0700). A type of its own, so that a number
+// given where the user belongs does not compile.
+enum class RunAs { Me, Nobody };
+
 // The real tessalyctl, inheriting the environment (TESSALY_COMn).
 class CtlProcess {
 public:
-    // `asNobody`: as root, run it as the user nobody, from a copy that user can reach wherever
-    // the build folder is (a clone in /root is mode 0700).
     // `out`, `err`: descriptors to give it as stdout and stderr instead of pipes (a full disk, a
     // terminal); what goes there is not read here.
-    explicit CtlProcess(const std::vector<std::string>& args, bool asNobody = false, int out = -1,
+    explicit CtlProcess(const std::vector<std::string>& args, RunAs who = RunAs::Me, int out = -1,
                         int err = -1);
     ~CtlProcess();
     CtlProcess(const CtlProcess&) = delete;
@@ -124,7 +127,7 @@ private:
     int err_ = -1;
 };
 
-CtlResult RunCtl(const std::vector<std::string>& args, bool asNobody = false, int limitS = 30);
+CtlResult RunCtl(const std::vector<std::string>& args, RunAs who = RunAs::Me, int limitS = 30);
 
 // Every JSON object the runs of this process printed, for the check against the schema.
 std::vector<std::string>& PrintedJson();
