@@ -137,6 +137,8 @@ public:
     void Set(ExchangeObserver observer);
     // Costs one atomic load when nobody is watching.
     void Report(const ExchangeRecord& record);
+    // Whether an observer is set now: a report that is costly to make is made only then.
+    bool Watching() const { return set_.load(std::memory_order_acquire); }
 
 private:
     std::atomic<bool> set_{false};

@@ -51,7 +51,7 @@ void SensorLine::Open() {
 }
 
 void SensorLine::Tell(PortEvent event) const {
-    if (!link_.watch)
+    if (!link_.watch || !link_.watch->Watching())
         return;
     ExchangeRecord record;
     record.time = std::chrono::system_clock::now();
