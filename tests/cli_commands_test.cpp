@@ -36,6 +36,12 @@ TEST(Cli, CommandLines) {
     const auto done = [](const std::string& rest) {
         return R"({"ok":true,"port":"COM1","baud":9600,"address":0,"command":)" + rest + "}\n";
     };
+    // A failed read's object, for scripts: not ok, the error in words and its cause as a code.
+    const auto failed = [](const std::string& port, const std::string& error, const char* cause) {
+        return R"({"ok":false,"port":")" + port.substr(0, 4) +
+               R"(","baud":9600,"address":0,"command":"read","error":")" + port + ": " + error +
+               R"(","cause":")" + cause + "\"}\n";
+    };
     const struct {
         std::vector<std::string> args;
         int status;
@@ -67,7 +73,21 @@ TEST(Cli, CommandLines) {
         {{"-a", "3x", "read"}, 2, "", "'3x' is not a whole number in 0-255"},
         {{"-p", "COM11", "read"}, 2, "", "'COM11' is not COM1-COM10"},
         {{"set", "turns", "５"}, 2, "", "is not a whole number in 1-10"},
-        {{"search", "--rates", "4800,4800"}, 2, "", "names 4800 twice"},
+        {{"search", "--rates", "4800,1200,4800"}, 2, "", "names 4800 twice"},
+        // The late sensor answers a probe's 500 ms but not the 100 ms asked for.
+        {{"-p", "2", "--timeout-ms", "100", "search", "--rates", "4800", "--from", "3", "--to",
+          "3"},
+         1,
+         "",
+         "no sensor answered at addresses 3-3"},
+        {{"-p", "2", "--json", "--timeout-ms", "100", "read"},
+         1,
+         failed("COM2 (" + late.ptyPath() + ")", "address 0 at 9600 baud: no reply", "no_reply"),
+         ""},
+        {{"-p", "5", "--json", "read"},
+         3,
+         failed("COM5 (/dev/null)", "not a serial device", "not_serial"),
+         ""},
         {{"read", "current"}, 2, "", "Try 'tessalyctl read --help'."},
         {{}, 2, "", "Try 'tessalyctl --help'."},
         // What people type without thinking: the last of a repeated option wins; an option the
@@ -152,6 +172,13 @@ TEST(Cli, EnvironmentAndPaths) {
     setenv("TESSALY_BAUD", "4800", 1);
     setenv("TESSALY_ADDRESS", "4", 1);
     EXPECT_EQ(RunCtl({"-a", "3", "read"}).out, "1.5 A\n");
+    setenv("TESSALY_ADDRESS", "3", 1);
+    for (const std::vector<std::string>& given :
+         {std::vector<std::string>{"-p", "COM2"}, {"-b", "4800"}, {"--timeout-ms", "900"}}) {
+        std::vector<std::string> args = given;
+        args.push_back("read");
+        EXPECT_EQ(RunCtl(args).out, "1.5 A\n") << given[0];
+    }
     setenv("TESSALY_ADDRESS", "300", 1);
     const CtlResult bad = RunCtl({"read"});
     EXPECT_EQ(bad.status, 2);

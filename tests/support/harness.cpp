@@ -333,10 +333,14 @@ CtlResult CtlProcess::Finish(int limitS) {
     waitpid(pid_, &status, 0);
     pid_ = -1;
     result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    // Text output never starts with a brace; every JSON object is kept for the schema check.
+    // Text output never starts with a brace; every JSON object is kept for the schema check, after
+    // its run's number and exit status.
+    static int runs = 0;
+    ++runs;
     for (const std::string& line : Lines(result.out))
         if (!line.empty() && line.front() == '{')
-            PrintedJson().push_back(line);
+            PrintedJson().push_back(std::to_string(runs) + " " + std::to_string(result.status) +
+                                    " " + line);
     return result;
 }
 

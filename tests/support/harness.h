@@ -129,7 +129,8 @@ private:
 
 CtlResult RunCtl(const std::vector<std::string>& args, RunAs who = RunAs::Me, int limitS = 30);
 
-// Every JSON object the runs of this process printed, for the check against the schema.
+// Every JSON object the runs of this process printed, for the check against the schema: "RUN
+// STATUS OBJECT", RUN counting the runs.
 std::vector<std::string>& PrintedJson();
 
 std::vector<std::string> Lines(const std::string& text);
