@@ -7,6 +7,9 @@
 #include <unistd.h>
 
 #include <climits>
+#include <clocale>
+#include <cstdio>
+#include <cstdlib>
 #include <thread>
 
 #include "csv_field.h"
@@ -189,3 +192,19 @@ TEST(CsvField, QuotedAsRfc4180Wants) {
 }
 
 }  // namespace
+
+// The reading has a decimal point whatever the process's locale: a German one, made for the test,
+// writes 1,5 itself.
+TEST(Operations, ReadingIgnoresTheLocale) {
+    const std::string dir = testing::TempDir() + "locales";
+    if (std::system(("mkdir -p " + dir + " && localedef -i de_DE -f UTF-8 " + dir +
+                     "/de_DE.UTF-8 2>/dev/null")
+                        .c_str()) != 0 ||
+        setenv("LOCPATH", dir.c_str(), 1) != 0 || !std::setlocale(LC_ALL, "de_DE.UTF-8"))
+        GTEST_SKIP() << "no German locale could be made here";
+    char probe[8];
+    std::snprintf(probe, sizeof probe, "%.1f", 1.5);
+    EXPECT_STREQ(probe, "1,5");
+    EXPECT_EQ(MeasurementText(123), "12.3");
+    std::setlocale(LC_ALL, "C");
+}

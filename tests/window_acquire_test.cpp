@@ -57,9 +57,12 @@ private Q_SLOTS:
         QCOMPARE(TextOf(w.dialog, IDC_ACQUIRE), U("采集"));
         QVERIFY(w.dialog.GetDlgItem(IDC_CALIBRATE)->isEnabled());
         QVERIFY(!w.dialog.link().port);
+        // Started again, the counts start from 0: they count this run's readings alone.
         Click(w.dialog, IDC_ACQUIRE);
         QCOMPARE(TextOf(w.dialog, IDC_OK_COUNT), U("0"));
+        QTRY_VERIFY(Count(w.dialog, IDC_OK_COUNT) >= 1);
         Click(w.dialog, IDC_ACQUIRE);
+        QCOMPARE(Count(w.dialog, IDC_OK_COUNT), w.sim->Answered() - ok);
 
         Item<QComboBox>(w.dialog, IDC_PORT)->setCurrentIndex(4);  // absent: no acquisition
         Click(w.dialog, IDC_ACQUIRE);

@@ -22,6 +22,7 @@ row 2 "takes no arguments: extra" --lang en extra
 row 2 "Missing value after '--lang'" --lang
 row 2 "--lang fr: the window speaks en or zh" --lang fr
 row 124 "" -platform offscreen  # still running when timeout ends it
+row 124 "" --lang zh -platform offscreen
 for option in $(run --help | grep -oE -- '--[a-z-]+'); do
   grep -qF -- "B<$option>" "$pod" || { echo "$option is not in the manual page" && failed=1; }
 done
