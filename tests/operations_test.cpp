@@ -8,6 +8,7 @@
 
 #include <climits>
 #include <clocale>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <thread>
@@ -207,4 +208,20 @@ TEST(Operations, ReadingIgnoresTheLocale) {
     EXPECT_STREQ(probe, "1,5");
     EXPECT_EQ(MeasurementText(123), "12.3");
     std::setlocale(LC_ALL, "C");
+}
+
+// A busy port's failed open names who holds it, as far as the system says.
+TEST(Operations, BusyPortNamesItsHolder) {
+    SimOnCom sim({});
+    CtlProcess holder({"-a", "0", "monitor", "--period", "50"});
+    ASSERT_TRUE(AwaitRequests(sim, 1));
+    std::vector<ExchangeRecord> recorded;
+    ExchangeWatch watch;
+    watch.Set([&](const ExchangeRecord& record) { recorded.push_back(record); });
+    LinkState link(&watch);
+    EXPECT_FALSE(SensorLine(link, LineSettings{}).open());
+    ASSERT_EQ(recorded.size(), 1u);
+    EXPECT_EQ(recorded[0].openError, OpenError::Busy);
+    EXPECT_NE(recorded[0].detail.find("tessalyctl "), std::string::npos) << recorded[0].detail;
+    holder.Signal(SIGINT);
 }
