@@ -70,10 +70,7 @@ std::string Text(const PortInfo& p) {
     if (!p.access.group.empty())
         text += " (join the group " + p.access.group + ")";
     if (p.holders) {
-        std::string names;
-        for (const PortHolder& h : *p.holders)
-            names += (names.empty() ? "" : ", ") + h.command + " " + std::to_string(h.pid);
-        if (!names.empty())
+        if (const std::string names = HolderNames(*p.holders); !names.empty())
             text += (p.access.error == OpenError::Busy ? " (held by " : " (open in ") + names + ")";
         else if (p.access.error == OpenError::Busy)
             text += " (the holder is not visible to this user)";

@@ -63,12 +63,14 @@ CTrafficLogDlg::CTrafficLogDlg(TrafficLog& log, QWidget* parent, Tell tell)
     ShowCount();
 
     // New rows scroll the view along unless the operator has scrolled up; then the rows shown
-    // stay in view while the oldest leave the top.
+    // stay in view while the oldest leave the top. A closed log is brought to the end when shown.
     connect(&log_, &TrafficLog::RowsComing, this, [this] {
         const QScrollBar* bar = view_->verticalScrollBar();
         following_ = bar->value() == bar->maximum();
     });
     connect(&log_, &TrafficLog::RowsCame, this, [this](int dropped) {
+        if (!isVisible())
+            return;
         if (following_)
             view_->scrollToBottom();
         else

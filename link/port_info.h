@@ -48,6 +48,14 @@ PortInfo DescribePort(int portNumber);
 // The processes that hold a device open, as in PortInfo::holders.
 std::optional<std::vector<PortHolder>> PortHolders(const std::string& device);
 
+// The holders as a person reads them: "minicom 4242, screen 4250".
+inline std::string HolderNames(const std::vector<PortHolder>& holders) {
+    std::string names;
+    for (const PortHolder& holder : holders)
+        names += (names.empty() ? "" : ", ") + holder.command + " " + std::to_string(holder.pid);
+    return names;
+}
+
 // POSIX: the USB adapter of a tty device (/dev/ttyUSB0), read from sysDir (the sysfs root; tests
 // give a fake tree). nullopt for a port that is not on USB.
 std::optional<UsbAdapter> UsbAdapterOf(const std::string& device,

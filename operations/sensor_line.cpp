@@ -6,16 +6,6 @@
 
 namespace {
 
-// Who holds a busy port, as far as the system says: "minicom 4242, screen 4250".
-std::string HolderNames(const std::string& device) {
-    std::string names;
-    if (const auto holders = PortHolders(device))
-        for (const PortHolder& holder : *holders)
-            names +=
-                (names.empty() ? "" : ", ") + holder.command + " " + std::to_string(holder.pid);
-    return names;
-}
-
 Result ValueRefused() {
     Result result;
     result.outcome = Outcome::BadValue;
@@ -62,7 +52,11 @@ void SensorLine::Tell(PortEvent event) const {
         record.openError = opening_.error;
         switch (opening_.error) {
             case OpenError::NoPermission: record.detail = opening_.group; break;
-            case OpenError::Busy: record.detail = HolderNames(opening_.path); break;
+            case OpenError::Busy:
+                // Who holds it, as far as the system says.
+                if (const auto holders = PortHolders(opening_.path))
+                    record.detail = HolderNames(*holders);
+                break;
             case OpenError::Other: record.detail = SystemErrorText(opening_.osError); break;
             default: break;
         }

@@ -135,7 +135,8 @@ TEST(CliRun, OutputThatCannotBeWrittenIsAFailure) {
     int pipeEnds[2];
     ASSERT_EQ(pipe(pipeEnds), 0);
     close(pipeEnds[0]);  // as | head does once it has its lines
-    const CtlResult gone = CtlProcess({"-a", "3", "monitor", "-q"}, RunAs::Me, pipeEnds[1]).Finish();
+    const CtlResult gone =
+        CtlProcess({"-a", "3", "monitor", "-q"}, RunAs::Me, pipeEnds[1]).Finish();
     close(pipeEnds[1]);
     EXPECT_EQ(gone.status, 0);
     EXPECT_EQ(gone.err, "");
