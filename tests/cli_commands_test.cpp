@@ -23,8 +23,9 @@ using nlohmann::json;
 // Command lines and what each gives: its exit status, its standard output, and a part of its
 // standard error. COM1 leads, through an echoing adapter, to a sensor carrying 12.3 A with 5
 // turns that acknowledges writes without taking them, so every row meets it as it was and --verify
-// fails; COM2 to a sensor at address 3 and 4800 baud slower than a fast probe, COM3 to a sensor
-// that refuses, COM4 to a port another tessalyctl holds, COM5 to /dev/null.
+// fails; COM2 to a sensor at address 3 and 4800 baud slower than a fast probe (read before it is
+// searched: a read of address 0 takes a late answer from any address), COM3 to a sensor that
+// refuses, COM4 to a port another tessalyctl holds, COM5 to /dev/null.
 TEST(Cli, CommandLines) {
     SimOnCom sensor(
         {"--address", "0", "--current", "12.3", "--turns", "5", "--ignore-writes", "--echo"});
@@ -47,6 +48,7 @@ TEST(Cli, CommandLines) {
         int status;
         std::string out, err;
     } rows[] = {
+        // clang-format off
         {{"read"}, 0, "12.3 A\n", ""},
         {{"--json", "read"}, 0, done(R"("read","current_a":12.3)"), ""},
         {{"read", "turns"}, 0, "5 turns\n", ""},
@@ -61,33 +63,24 @@ TEST(Cli, CommandLines) {
         {{"--timeout-ms", "100", "set", "baud", "2400", "--verify"}, 1, "", "did not take"},
         {{"set", "turns", "4", "--verify"}, 1, "", "was acknowledged but did not take"},
         {{"-p", "2", "--timeout-ms", "100", "read"}, 1, "", "address 0 at 9600 baud: no reply"},
+        {{"-p", "2", "--json", "--timeout-ms", "100", "read"}, 1,
+         failed("COM2 (" + late.ptyPath() + ")", "address 0 at 9600 baud: no reply", "no_reply")},
         // The late sensor answers during the next probe, from its own address: no sensor there.
         {{"-p", "2", "search", "--fast", "--rates", "4800", "--to", "5"}, 1, "", "answered late"},
+        // ... and a probe's 500 ms, but not the 100 ms asked for.
+        {{"-p", "2", "--timeout-ms", "100", "search", "--rates", "4800", "--from", "3", "--to",
+          "3"}, 1, "", "no sensor answered at addresses 3-3"},
         // A Modbus exception is named by its code and the protocol's name for it.
-        {{"-p", "3", "-a", "1", "--timeout-ms", "100", "zero"},
-         1,
-         "",
+        {{"-p", "3", "-a", "1", "--timeout-ms", "100", "zero"}, 1, "",
          "exception 4 (server device failure)"},
         {{"-p", "4", "read"}, 3, "", "COM4 (" + held.ptyPath() + "): busy"},
         {{"-p", "5", "read"}, 3, "", "COM5 (/dev/null): not a serial device"},
+        {{"-p", "5", "--json", "read"}, 3,
+         failed("COM5 (/dev/null)", "not a serial device", "not_serial")},
         {{"-a", "3x", "read"}, 2, "", "'3x' is not a whole number in 0-255"},
         {{"-p", "COM11", "read"}, 2, "", "'COM11' is not COM1-COM10"},
         {{"set", "turns", "５"}, 2, "", "is not a whole number in 1-10"},
         {{"search", "--rates", "4800,1200,4800"}, 2, "", "names 4800 twice"},
-        // The late sensor answers a probe's 500 ms but not the 100 ms asked for.
-        {{"-p", "2", "--timeout-ms", "100", "search", "--rates", "4800", "--from", "3", "--to",
-          "3"},
-         1,
-         "",
-         "no sensor answered at addresses 3-3"},
-        {{"-p", "2", "--json", "--timeout-ms", "100", "read"},
-         1,
-         failed("COM2 (" + late.ptyPath() + ")", "address 0 at 9600 baud: no reply", "no_reply"),
-         ""},
-        {{"-p", "5", "--json", "read"},
-         3,
-         failed("COM5 (/dev/null)", "not a serial device", "not_serial"),
-         ""},
         {{"read", "current"}, 2, "", "Try 'tessalyctl read --help'."},
         {{}, 2, "", "Try 'tessalyctl --help'."},
         // What people type without thinking: the last of a repeated option wins; an option the
@@ -95,22 +88,17 @@ TEST(Cli, CommandLines) {
         {{"-a", "5", "read", "-a", "0"}, 0, "12.3 A\n", ""},
         {{"-a", "0,1", "set", "turns", "3"}, 2, "", "set turns takes one address, not a list"},
         {{"-a", "0,0", "read"}, 2, "", "--address: '0,0' names 0 twice\nTry 'tessalyctl --help'."},
-        {{"search", "-b", "9600"},
-         2,
-         "",
-         "--baud is not used with search, except through a raw TCP port (its rate)\nTry "
-         "'tessalyctl search"},
+        {{"search", "-b", "9600"}, 2, "", "--baud is not used with search, except through a raw "
+                                          "TCP port (its rate)\nTry 'tessalyctl search"},
         {{"-a", "3", "provision", "--turns", "2"}, 2, "", "--address is not used with provision"},
         {{"-p", "2", "ports"}, 2, "", "--port is not used with ports"},
-        {{"--json", "monitor", "--format", "csv"},
-         2,
-         "",
-         "--format: 'csv' is not used with --json"},
+        {{"--json", "monitor", "--format", "csv"}, 2, "", "'csv' is not used with --json"},
         {{"monitor", "--format", "xml"}, 2, "", "--format: 'xml' is not one of text, csv, json"},
         {{"read", "-a", "x"}, 2, "", "Try 'tessalyctl --help'."},
         {{"serch"}, 2, "", "unknown command 'serch'; did you mean 'search'?"},
         {{"set", "adress", "3"}, 2, "", "did you mean 'address'?\nTry 'tessalyctl set --help'."},
         {{"help", "zer"}, 2, "", "unknown command 'zer'; did you mean 'zero'?"},
+        // clang-format on
     };
     for (const auto& [args, status, out, err] : rows) {
         const size_t seen = sensor.LogLines().size();
