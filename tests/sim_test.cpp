@@ -86,22 +86,28 @@ bool FillLine(int fd) {
     return written >= 4096 && written < 1 << 20;
 }
 
-// A stop signal ends it promptly and removes its link, even while it is held up writing replies
-// nobody reads (every wait of the simulator hears the signal; this one is the hardest to reach).
+// A stop signal ends it promptly and removes its link, whatever it waits for: replies nobody reads
+// (the hardest wait to reach), or a turnaround of 10 s before a reply.
 TEST(SimProcess, StopSignalEndsItWhileBlocked) {
     const std::string link = "/tmp/tessaly-sim-stop-" + std::to_string(getpid());
-    SimProcess sim({"--link", link});
-    const int fd = open(link.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    ASSERT_GE(fd, 0);
-    ASSERT_TRUE(FillLine(fd));
-    EXPECT_EQ(sim.Stop(2s), 0) << "no clean exit within 2 s";
-    close(fd);
-    struct stat left {};
-    EXPECT_NE(lstat(link.c_str(), &left), 0) << "the link is left";
+    const auto request = BuildRequest(1, 0x04, 0, 1);
+    for (const bool fill : {true, false}) {
+        SimProcess sim({"--link", link, "--turnaround-ms", fill ? "0" : "10000"});
+        const int fd = open(link.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+        ASSERT_GE(fd, 0);
+        ASSERT_TRUE(fill ? FillLine(fd)
+                         : write(fd, request.data(), REQUEST_LENGTH) == REQUEST_LENGTH);
+        usleep(200'000);
+        EXPECT_EQ(sim.Stop(2s), 0) << "no clean exit within 2 s";
+        close(fd);
+        struct stat left {};
+        EXPECT_NE(lstat(link.c_str(), &left), 0) << "the link is left";
+    }
 }
 
 // A second simulator on a live one's --link refuses, rather than taking it over; a client killed
-// with the line exclusive leaves it free, as a real adapter's last close does.
+// with the line exclusive leaves it free, as a real adapter's last close does, but another client
+// that comes and goes meanwhile does not.
 TEST(SimProcess, KeepsItsLinkAndClearsADeadClientsFlag) {
     const std::string link = testing::TempDir() + "tessaly-sim-link-" + std::to_string(getpid());
     SimProcess sim({"--link", link});
@@ -110,8 +116,11 @@ TEST(SimProcess, KeepsItsLinkAndClearsADeadClientsFlag) {
     const int fd = open(sim.ptyPath().c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
     ASSERT_GE(fd, 0);
     ASSERT_EQ(ioctl(fd, TIOCEXCL), 0);
+    close(open(sim.ptyPath().c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC));  // root passes the flag
+    usleep(100'000);
+    int exclusive = 0;
+    EXPECT_TRUE(ioctl(fd, TIOCGEXCL, &exclusive) == 0 && exclusive) << "cleared under its holder";
     close(fd);  // as the kernel closes a dead client's handles, leaving the flag set
-    int exclusive = 1;
     for (int k = 0; k < 100 && exclusive; ++k) {
         usleep(10000);
         const int again = open(sim.ptyPath().c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
