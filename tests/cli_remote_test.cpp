@@ -16,6 +16,12 @@ namespace {
 
 using json = nlohmann::json;
 
+// ser2net lets the device go a moment after a client of one of its ports leaves, and refuses the
+// other port's client meanwhile as busy: the tests let it go before they change ports.
+void LetTheServerSettle() {
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+}
+
 // Everything a local port does, through RFC 2217: read, a search that walks every rate (the
 // simulator sees the line's rate change under it), a set checked by reading back; through raw TCP
 // the server's rate, and a search at that rate alone that says so.
@@ -25,7 +31,9 @@ TEST(CliRemote, CommandsThroughSer2net) {
     Ser2net server(sim.ptyPath());
     const std::string rfc = server.Rfc2217Url(), tcp = server.TcpUrl();
     EXPECT_EQ(RunCtl({"-p", rfc, "-a", "3", "read"}).out, "12.5 A\n");
+    LetTheServerSettle();
     EXPECT_EQ(RunCtl({"-p", tcp, "-a", "3", "read"}).out, "12.5 A\n");
+    LetTheServerSettle();
 
     const size_t before = sim.LogLines().size();
     const CtlResult found = RunCtl({"-p", rfc, "--json", "search", "--fast", "--to", "3"});
@@ -38,6 +46,7 @@ TEST(CliRemote, CommandsThroughSer2net) {
 
     EXPECT_EQ(RunCtl({"-p", rfc, "-a", "3", "set", "turns", "7", "--verify"}).status, 0);
     EXPECT_EQ(RunCtl({"-p", rfc, "-a", "3", "read", "turns"}).out, "7 turns\n");
+    LetTheServerSettle();
 
     const CtlResult raw = RunCtl({"-p", tcp, "search", "--fast", "--to", "3"});
     EXPECT_EQ(raw.out, "address 3, 9600 baud\n");
@@ -73,6 +82,7 @@ TEST(CliRemote, EachFailureItsReason) {
     }
     holder.Signal(SIGINT);
     holder.Finish();
+    LetTheServerSettle();
     // A raw TCP server asked for RFC 2217 answers nothing of it.
     const CtlResult plain = RunCtl({"-p", "rfc2217" + server.TcpUrl().substr(3), "read"});
     EXPECT_EQ(plain.status, 3);
