@@ -1,8 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// tessalyctl's one-exchange commands, ports and provision against the simulated sensor: their
-// output in text and JSON, every exit status, bad values refused before anything reaches the line,
-// --verify, --trace, the environment; and every JSON object printed, checked against the shipped
-// schema.
+// tessalyctl's one-exchange commands, ports and provision against the simulated sensor: text and
+// JSON output, every exit status, bad values refused unsent, --verify, --trace, the environment;
+// and every JSON object printed, checked against the shipped schema.
 #include <grp.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -20,12 +19,11 @@ namespace {
 
 using nlohmann::json;
 
-// Command lines and what each gives: its exit status, its standard output, and a part of its
-// standard error. COM1 leads, through an echoing adapter, to a sensor carrying 12.3 A with 5
-// turns that acknowledges writes without taking them, so every row meets it as it was and --verify
-// fails; COM2 to a sensor at address 3 and 4800 baud slower than a fast probe (read before it is
-// searched: a read of address 0 takes a late answer from any address), COM3 to a sensor that
-// refuses, COM4 to a port another tessalyctl holds, COM5 to /dev/null.
+// Command lines and their exit status, standard output and a part of standard error. COM1 leads,
+// through an echoing adapter, to a sensor carrying 12.3 A with 5 turns that acknowledges writes
+// without taking them, so every row meets it as it was and --verify fails; COM2 to a sensor at
+// 3@4800 slower than a fast probe (read before it is searched: a read of address 0 takes a late
+// answer from any address), COM3 to one that refuses, COM4 to a port another tessalyctl holds.
 TEST(Cli, CommandLines) {
     SimOnCom sensor(
         {"--address", "0", "--current", "12.3", "--turns", "5", "--ignore-writes", "--echo"});
@@ -43,12 +41,8 @@ TEST(Cli, CommandLines) {
                R"(","baud":9600,"address":0,"command":"read","error":")" + port + ": " + error +
                R"(","cause":")" + cause + "\"}\n";
     };
-    const struct {
-        std::vector<std::string> args;
-        int status;
-        std::string out, err;
-    } rows[] = {
-        // clang-format off
+    // clang-format off
+    const struct { std::vector<std::string> args; int status; std::string out, err = ""; } rows[] = {
         {{"read"}, 0, "12.3 A\n", ""},
         {{"--json", "read"}, 0, done(R"("read","current_a":12.3)"), ""},
         {{"read", "turns"}, 0, "5 turns\n", ""},
@@ -98,8 +92,8 @@ TEST(Cli, CommandLines) {
         {{"serch"}, 2, "", "unknown command 'serch'; did you mean 'search'?"},
         {{"set", "adress", "3"}, 2, "", "did you mean 'address'?\nTry 'tessalyctl set --help'."},
         {{"help", "zer"}, 2, "", "unknown command 'zer'; did you mean 'zero'?"},
-        // clang-format on
     };
+    // clang-format on
     for (const auto& [args, status, out, err] : rows) {
         const size_t seen = sensor.LogLines().size();
         const auto start = Clock::now();
@@ -111,15 +105,13 @@ TEST(Cli, CommandLines) {
         EXPECT_TRUE(status != 2 || sensor.LogLines().size() == seen) << "a refused value was sent";
     }
     // The simulators keep their ends open too; only tessalyctl locks a port.
-    const std::string free = R"(COM\d  /\S+ +free \(open in tessaly-sim \d+\)\n)";
-    const CtlResult ports = RunCtl({"ports"});
-    EXPECT_TRUE(std::regex_match(
-        ports.out,
-        std::regex(free + free + free +
-                   R"(COM4  /\S+ +busy \(held by .*tessalyctl \d+.*\)\n)"
-                   R"(COM5  /dev/null       not a serial device .*\n)"
-                   R"((COM\d  -               absent\n){4}COM10 -               absent\n)")))
-        << ports.out;
+    const std::regex listed(
+        R"((COM\d  /\S+ +free \(open in tessaly-sim \d+\)\n){3})"
+        R"(COM4  /\S+ +busy \(held by .*tessalyctl \d+.*\)\n)"
+        R"(COM5  /dev/null       not a serial device .*\n)"
+        R"((COM\d  -               absent\n){4}COM10 -               absent\n)");
+    const std::string ports = RunCtl({"ports"}).out;
+    EXPECT_TRUE(std::regex_match(ports, listed)) << ports;
     RunCtl({"--json", "ports"});  // for the check against the schema
     // The exception's code for scripts; help COMMAND is the command's own help; -V the version.
     json exception =
@@ -152,8 +144,7 @@ TEST(Cli, PermissionDeniedNamesTheGroup) {
 }
 
 // TESSALY_PORT, TESSALY_BAUD and TESSALY_ADDRESS stand in for -p, -b and -a; the command line
-// wins; a bad value names its variable. A device path need not be UTF-8; the JSON written about it
-// must be.
+// wins; a bad value names its variable. A device path need not be UTF-8, the JSON about it must.
 TEST(Cli, EnvironmentAndPaths) {
     SimOnCom sim({"--address", "3", "--baud", "4800", "--current", "1.5"}, 2);
     setenv("TESSALY_PORT", "COM2", 1);
@@ -161,12 +152,10 @@ TEST(Cli, EnvironmentAndPaths) {
     setenv("TESSALY_ADDRESS", "4", 1);
     EXPECT_EQ(RunCtl({"-a", "3", "read"}).out, "1.5 A\n");
     setenv("TESSALY_ADDRESS", "3", 1);
-    for (const std::vector<std::string>& given :
-         {std::vector<std::string>{"-p", "COM2"}, {"-b", "4800"}, {"--timeout-ms", "900"}}) {
-        std::vector<std::string> args = given;
-        args.push_back("read");
-        EXPECT_EQ(RunCtl(args).out, "1.5 A\n") << given[0];
-    }
+    for (const std::vector<std::string>& args : {std::vector<std::string>{"-p", "COM2", "read"},
+                                                 {"-b", "4800", "read"},
+                                                 {"--timeout-ms", "900", "read"}})
+        EXPECT_EQ(RunCtl(args).out, "1.5 A\n") << args[0];
     setenv("TESSALY_ADDRESS", "300", 1);
     const CtlResult bad = RunCtl({"read"});
     EXPECT_EQ(bad.status, 2);
@@ -184,17 +173,15 @@ TEST(Cli, EnvironmentAndPaths) {
 // One sensor at an unknown address and rate is found and reconfigured; an empty line and a line
 // with two sensors are refused with nothing written.
 TEST(Cli, ProvisionSetsOneSensorAndRefusesNoneOrTwo) {
-    const struct {
-        std::vector<std::string> options;
-        std::string err;
-        size_t requests;  // the search's probes, 10 addresses at 5 rates, and a read per find
-    } rows[] = {
+    // requests: the search's probes, 10 addresses at 5 rates, and a read per find.
+    // clang-format off
+    const struct { std::vector<std::string> options; std::string err; size_t requests; } rows[] = {
         {{"--address", "7", "--baud", "2400", "--turns", "1"}, "", 0},
         {{"--silent"}, "no sensor answered at addresses 0-9; nothing written", 50},
-        {{"--address", "5", "--baud", "4800", "--sensor", "9@1200"},
-         "2 sensors answered (address 5 at 4800 baud, address 9 at 1200 baud); nothing written",
-         52},
+        {{"--address", "5", "--baud", "4800", "--sensor", "9@1200"}, "2 sensors answered "
+         "(address 5 at 4800 baud, address 9 at 1200 baud); nothing written", 52},
     };
+    // clang-format on
     for (const auto& [options, err, requests] : rows) {
         SimOnCom sim(options);
         const CtlResult r = RunCtl({"--json", "provision", "--from", "0", "--to", "9", "--address",
@@ -227,10 +214,9 @@ TEST(Cli, ProvisionOnALossyLineSaysWhereTheSensorIs) {
         if (fails == failsAt.end())
             continue;
         const json at = result["at"].is_array() ? result["at"].at(0) : json::object();
-        EXPECT_EQ(result.value("failed_step", "") + " " + std::to_string(at.value("address", -1)) +
-                      "@" + std::to_string(at.value("baud", -1)),
-                  fails->second)
-            << r.out;
+        const std::string where =
+            std::to_string(at.value("address", -1)) + "@" + std::to_string(at.value("baud", -1));
+        EXPECT_EQ(result.value("failed_step", "") + " " + where, fails->second) << r.out;
         EXPECT_EQ(result["cause"], "not_taken");
     }
 }
@@ -265,9 +251,8 @@ TEST(Cli, ProvisionStoppedDuringItsWritesSaysWhatItWrote) {
     }
 }
 
-// Around every test of test_cli: the COM ports lead only where the test points them; and once it
-// has run, every JSON object tessalyctl printed is checked against the schema that ships with the
-// program, by an independent validator (python3-jsonschema) that names each object that fails.
+// Around every test of test_cli: the COM ports lead only where the test points them; at the end,
+// every JSON object printed is checked against the shipped schema by python3-jsonschema.
 class CliEnvironment : public ::testing::Environment {
     void SetUp() override { IsolateComPorts(); }
     void TearDown() override {

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// tessalyctl's long runs against the simulated line: monitor in its three formats with its
-// summary, stopped every way; search over a line with several sensors. The COM ports are isolated
-// by the environment in cli_commands_test.cpp.
+// tessalyctl's long runs on the simulated line: monitor's formats and summary, every stop; search
+// over several sensors. The environment in cli_commands_test.cpp isolates the COM ports.
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -40,17 +39,52 @@ TEST(CliRun, MonitorFormatsAndSummary) {
         EXPECT_TRUE(
             std::regex_match(r.out, std::regex(row.header + row.good + "\n" + row.failed + "\n")))
             << r.out;
-        EXPECT_EQ(
-            r.err,
-            "2 readings, 1 good, 1 failed (no reply: 1); min 12.3 A, mean 12.30 A, max 12.3 A\n");
+        EXPECT_EQ(r.err,
+                  "2 readings, 1 good, 1 failed (no reply: 1); min 12.3 A, mean 12.30 A, "
+                  "max 12.3 A\n");
     }
 }
 
-// However the program is stopped (Ctrl-C, or any signal whose default ends a program), it ends
-// the work at once with its summary and closes the port first: the port is free, and not left
-// exclusive, for the next program. It exits as shells report a signal: 128 + its number.
+// Output that cannot be written (a full disk) stops the work at once, frees the port and says why,
+// with a status of its own; a reader that went away is a quiet end. However the program is stopped
+// (Ctrl-C, or any signal whose default ends a program), it ends the work at once with its summary
+// and closes the port first, not left exclusive; it exits as shells report a signal: 128 + N.
 TEST(CliRun, EveryStopEndsTheWorkAndFreesThePort) {
     SimOnCom sim({"--address", "3", "--current", "-1.5"});
+    const int full = open("/dev/full", O_WRONLY | O_CLOEXEC);
+    const struct {
+        std::vector<std::string> args;
+        size_t requests;  // what the sensor heard before the work stopped
+    } rows[] = {
+        {{"-a", "3", "read"}, 1},
+        {{"-a", "3", "--json", "read"}, 1},
+        {{"-a", "3", "monitor", "--count", "5"}, 1},
+        {{"-a", "3", "monitor", "--format", "csv"}, 0},  // its header is the first thing written
+        {{"search", "--fast", "--to", "5", "--rates", "9600"}, 5},  // 4 probes, the confirming read
+        {{"ports"}, 0},
+        {{"--help"}, 0},
+    };
+    for (const auto& [args, requests] : rows) {
+        SCOPED_TRACE(args[args.size() > 2 ? 2 : 0]);
+        const size_t seen = sim.LogLines().size();
+        const CtlResult r = CtlProcess(args, RunAs::Me, full).Finish();
+        EXPECT_EQ(r.status, 4);
+        EXPECT_EQ(r.err, "tessalyctl: the output could not be written: No space left on device\n");
+        EXPECT_EQ(sim.LogLines().size(), seen + requests) << "the work went on";
+        EXPECT_EQ(ProbePortPath(sim.ptyPath()).error, OpenError::None);
+    }
+    close(full);
+    int pipeEnds[2];
+    ASSERT_EQ(pipe(pipeEnds), 0);
+    close(pipeEnds[0]);  // as | head does once it has its lines
+    const CtlResult gone =
+        CtlProcess({"-a", "3", "monitor", "-q"}, RunAs::Me, pipeEnds[1]).Finish();
+    EXPECT_EQ(gone.status, 0);
+    EXPECT_EQ(gone.err, "");
+    // Work that writes nothing until it ends hears it from the pipe, as it hears a stop.
+    const CtlResult search = CtlProcess({"search"}, RunAs::Me, pipeEnds[1]).Finish();
+    close(pipeEnds[1]);
+    EXPECT_EQ(search.err, "tessalyctl: search stopped after 0 of 1280 probes\n");
     for (int signal : {SIGINT, SIGQUIT, SIGUSR1, SIGUSR2, SIGALRM}) {
         SCOPED_TRACE(strsignal(signal));
         CtlProcess monitor({"-a", "3", "monitor", "--period", "20"});
@@ -62,12 +96,11 @@ TEST(CliRun, EveryStopEndsTheWorkAndFreesThePort) {
         EXPECT_EQ(ProbePortPath(sim.ptyPath()).error, OpenError::None);
     }
     // Nobody answers address 7: the stop ends a long wait at once, and no failure is reported.
-    for (const std::vector<std::string>& command : {std::vector<std::string>{"-a", "7", "read"},
-                                                    {"-a", "7", "monitor"},
-                                                    {"search", "--from", "7", "--to", "7"}}) {
-        SCOPED_TRACE(command.back());
-        std::vector<std::string> args{"--timeout-ms", "20000"};
-        args.insert(args.end(), command.begin(), command.end());
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"--timeout-ms", "20000", "-a", "7", "read"},
+          {"--timeout-ms", "20000", "-a", "7", "monitor"},
+          {"--timeout-ms", "20000", "search", "--from", "7", "--to", "7"}}) {
+        SCOPED_TRACE(args.back());
         CtlProcess silent(args);
         ASSERT_TRUE(AwaitRequests(sim, sim.LogLines().size() + 1));
         const auto stopped = Clock::now();
@@ -105,43 +138,6 @@ TEST(CliRun, MonitorReadsEveryAddressOfTheList) {
     unsetenv("TESSALY_ADDRESS");
 }
 
-// Output that cannot be written (a full disk) stops the work at once, frees the port and says
-// why, with a status of its own; a reader that went away is a quiet end.
-TEST(CliRun, OutputThatCannotBeWrittenIsAFailure) {
-    SimOnCom sim({"--address", "3"});
-    const int full = open("/dev/full", O_WRONLY | O_CLOEXEC);
-    const struct {
-        std::vector<std::string> args;
-        size_t requests;  // what the sensor heard before the work stopped
-    } rows[] = {
-        {{"-a", "3", "read"}, 1},
-        {{"-a", "3", "--json", "read"}, 1},
-        {{"-a", "3", "monitor", "--count", "5"}, 1},
-        {{"-a", "3", "monitor", "--format", "csv"}, 0},  // its header is the first thing written
-        {{"search", "--fast", "--to", "5", "--rates", "9600"}, 5},  // 4 probes, the confirming read
-        {{"ports"}, 0},
-        {{"--help"}, 0},
-    };
-    for (const auto& [args, requests] : rows) {
-        SCOPED_TRACE(args[args.size() > 2 ? 2 : 0]);
-        const size_t seen = sim.LogLines().size();
-        const CtlResult r = CtlProcess(args, RunAs::Me, full).Finish();
-        EXPECT_EQ(r.status, 4);
-        EXPECT_EQ(r.err, "tessalyctl: the output could not be written: No space left on device\n");
-        EXPECT_EQ(sim.LogLines().size(), seen + requests) << "the work went on";
-        EXPECT_EQ(ProbePortPath(sim.ptyPath()).error, OpenError::None);
-    }
-    close(full);
-    int pipeEnds[2];
-    ASSERT_EQ(pipe(pipeEnds), 0);
-    close(pipeEnds[0]);  // as | head does once it has its lines
-    const CtlResult gone =
-        CtlProcess({"-a", "3", "monitor", "-q"}, RunAs::Me, pipeEnds[1]).Finish();
-    close(pipeEnds[1]);
-    EXPECT_EQ(gone.status, 0);
-    EXPECT_EQ(gone.err, "");
-}
-
 // On a terminal search and provision say what they are doing on one line rewritten in place, never
 // wider than the terminal (50 columns here); on a pipe they say nothing of it.
 TEST(CliRun, ProgressFitsTheTerminalAndOnlyATerminal) {
@@ -160,11 +156,8 @@ TEST(CliRun, ProgressFitsTheTerminalAndOnlyATerminal) {
         for (ssize_t n; (n = read(terminal.master, buffer, sizeof buffer)) > 0;)
             shown.append(buffer, static_cast<size_t>(n));
         std::vector<std::string> updates;
-        for (size_t at = 0; (at = shown.find("\r\033[K", at)) != std::string::npos; at += 4) {
-            const size_t next = shown.find('\r', at + 1);
-            updates.push_back(
-                shown.substr(at + 4, next == std::string::npos ? next : next - at - 4));
-        }
+        for (size_t at = 0; (at = shown.find("\r\033[K", at)) != std::string::npos; at += 4)
+            updates.push_back(shown.substr(at + 4, shown.find('\r', at + 1) - at - 4));
         ASSERT_GE(updates.size(), 10u) << shown;
         for (const std::string& update : updates)
             EXPECT_LE(update.size(), 49u) << update;
@@ -192,10 +185,10 @@ TEST(CliRun, SearchAllListsEverySensorOfTheLine) {
     EXPECT_EQ(sim.LogLines().size(), 84u);
 }
 
-// A find is a find. A sensor at 3@4800 that answers 110 ms after a request is heard during the
-// 9600 probe of its address, the 4800 probe having given up: the read that confirms a find gets
-// no answer at 9600, so it is a late answer, not a sensor at 9600. A sensor that takes exactly the
-// allowance, its reply's bytes coming at the wire's pace, is always found.
+// A find is a find. A sensor at 3@4800 answering 110 ms after a request is heard during the 9600
+// probe of its address, the 4800 probe having given up; the confirming read gets no answer at 9600,
+// so it is a late answer, not a sensor at 9600. One that takes exactly the allowance, its reply's
+// bytes coming at the wire's pace, is always found.
 TEST(CliRun, SearchReportsOnlyWhatAConfirmingReadFinds) {
     {
         SimOnCom sim({"--address", "3", "--baud", "4800", "--turnaround-ms", "110"});

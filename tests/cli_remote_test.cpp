@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// tessalyctl on lines through a serial device server: Debian's ser2net serving the simulator's
-// pseudo-terminal on loopback, as RFC 2217 and as raw TCP. The COM ports are isolated by the
-// environment in cli_commands_test.cpp.
+// tessalyctl through Debian's ser2net serving the simulator's pseudo-terminal on loopback, as
+// RFC 2217 and as raw TCP. The environment in cli_commands_test.cpp isolates the COM ports.
 #include <gtest/gtest.h>
 
 #include <nlohmann/json.hpp>
@@ -18,9 +17,7 @@ using json = nlohmann::json;
 
 // ser2net lets the device go a moment after a client of one of its ports leaves, and refuses the
 // other port's client meanwhile as busy: the tests let it go before they change ports.
-void LetTheServerSettle() {
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
-}
+const auto LetTheServerSettle = [] { std::this_thread::sleep_for(std::chrono::milliseconds(300)); };
 
 // Everything a local port does, through RFC 2217: read, a search that walks every rate (the
 // simulator sees the line's rate change under it), a set checked by reading back; through raw TCP
@@ -62,16 +59,14 @@ TEST(CliRemote, EachFailureItsReason) {
     CtlProcess holder({"-p", server.Rfc2217Url(), "-a", "3", "monitor", "--period", "50"});
     ASSERT_TRUE(AwaitRequests(sim, 1));
     const std::string nobody = "rfc2217://127.0.0.1:" + std::to_string(FreeTcpPort());
-    const struct {
-        std::string port;
-        int status;
-        std::string cause, error;
-    } rows[] = {
+    // clang-format off
+    const struct { std::string port; int status; std::string cause, error; } rows[] = {
         {server.Rfc2217Url(), 3, "busy", "busy"},
         {server.TcpUrl(), 3, "busy", "busy"},
         {nobody, 3, "refused", "connection refused"},
         {"rfc2217://no-such-host.invalid:2000", 3, "unknown_host", "unknown host"},
     };
+    // clang-format on
     for (const auto& row : rows) {
         SCOPED_TRACE(row.port);
         const CtlResult r = RunCtl({"-p", row.port, "--json", "read"});

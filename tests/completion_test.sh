@@ -1,20 +1,17 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
-# tessalyctl's bash completion as bash asks for it: the script the tool writes, sourced, and its
-# function called with the words broken at '=' as bash breaks them. The answers are the sensor's
-# five rates and the tool's commands and options, written out here. zsh and fish, where installed,
-# must read their scripts, and fish offers the rates after set baud.
-#   completion_test.sh TESSALYCTL
-tessalyctl=$1 failed=0
+# tessalyctl's bash completion as bash asks for it: the script it writes, sourced, its function
+# called with the words broken at '=' as bash does; the answers (the sensor's five rates, the tool's
+# commands and options) written out here. zsh and fish, where installed, must read their scripts,
+# and fish offers the rates after set baud.   completion_test.sh TESSALYCTL
+tessalyctl=$1 failed=0 rates='1200 2400 4800 9600 19200'
 source <("$tessalyctl" completion bash) || exit 1
-rates='1200 2400 4800 9600 19200'
 globals='-h --help -V --version -p --port -b --baud -a --address --timeout-ms --trace --json -q --quiet'
 dir=$(mktemp -d) && touch "$dir/ttyUSB0" && trap 'rm -r "$dir"' EXIT
 
 sorted() { printf '%s\n' $1 | sort | tr '\n' ' '; }
 # row LINE EXPECTED [whole]: LINE's last word (empty after a trailing space) completes to the words
-# EXPECTED, in any order. With whole, the words are not broken at '=', as when COMP_WORDBREAKS
-# lacks it.
+# EXPECTED, in any order; with whole, not broken at '=', as when COMP_WORDBREAKS lacks it.
 row() {
   local words=${1//=/ = }
   [[ ${3-} == whole ]] && words=$1

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The current trend: the statistics beneath the chart, the ten minutes it
-// keeps, the points and failure marks it draws, clear, save read back, nothing
-// kept while closed.
+// The current trend: the statistics beneath the chart, the ten minutes it keeps, the points and
+// failure marks it draws, clear, save read back, nothing kept while closed.
 #include <QTemporaryDir>
 #include <cmath>
 
@@ -40,9 +39,8 @@ qint64 Ms(double seconds) {
     return qRound64(seconds * 1000);
 }
 
-// The points of one graph, in milliseconds and amperes, as the runs between its gaps: the
-// readings' line (graph 0) breaks where a value is not a number; the failure marks (graph 1) have
-// none.
+// One graph's points in milliseconds and amperes, as the runs between its gaps: the readings'
+// line (graph 0) breaks where a value is not a number; the failure marks (graph 1) have none.
 QList<QList<QPointF>> Drawn(const CCurrentTrendDlg& trend, int graph) {
     QList<QList<QPointF>> runs(1);
     for (const QCPGraphData& point : *Plot(trend)->graph(graph)->data()) {
@@ -72,25 +70,10 @@ private Q_SLOTS:
     // Eight hours east of UTC, without summer time: the CSV's times are local.
     void initTestCase() { qputenv("TZ", "CST-8"); }
 
-    // One tick a minute for twelve minutes: the last ten minutes stay, both ends
-    // included; ticks while it is closed are not kept.
-    void keepsTenMinutesWhileOpen() {
-        CCurrentTrendDlg trend;
-        trend.show();
-        Feed(trend, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}, minutes(1));
-        QTRY_COMPARE(StatsText(trend),
-                     U("读数 11 次，失败 0 次，最小 2.0 A，平均 7.00 A，最大 12.0 A"));
-        QCOMPARE(TimeAxisMs(trend), std::make_pair(kStartMs + 120'000, kStartMs + 720'000));
-        trend.close();
-        Feed(trend, {3.0});
-        QCOMPARE(trend.trend().samples().size(), 11u);
-    }
-
-    // The statistics beneath the chart, worked by hand: the mean of the readings,
-    // (1.5 - 2) / 2. Each failure breaks the line and is marked at the foot of
-    // the current axis; a second of ticks gets the time axis's least span, ten
-    // seconds, up to the last tick. Then save and clear.
-    void countsDrawsSavesAndClears() {
+    // The statistics, worked by hand: the readings' mean is (1.5 - 2) / 2. Each failure breaks the
+    // line and is marked at the foot of the current axis; a second of ticks gets the time axis's
+    // least span, ten seconds, up to the last tick. Then save and clear.
+    void countsDrawsSavesClearsAndKeepsTenMinutes() {
         CCurrentTrendDlg trend;
         trend.show();
         Feed(trend, {1.5, kFailed, -2.0});
@@ -110,6 +93,16 @@ private Q_SLOTS:
                             "2023-11-15T06:13:20.500,\n2023-11-15T06:13:21.000,-2\n"));
         Button(trend, "清除")->click();
         QCOMPARE(StatsText(trend), U("读数 0 次，失败 0 次，最小 --，平均 --，最大 --"));
+
+        // A tick a minute for twelve minutes: the last ten minutes stay, both ends included; ticks
+        // while it is closed are not kept.
+        Feed(trend, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}, minutes(1));
+        QTRY_COMPARE(StatsText(trend),
+                     U("读数 11 次，失败 0 次，最小 2.0 A，平均 7.00 A，最大 12.0 A"));
+        QCOMPARE(TimeAxisMs(trend), std::make_pair(kStartMs + 120'000, kStartMs + 720'000));
+        trend.close();
+        Feed(trend, {3.0});
+        QCOMPARE(trend.trend().samples().size(), 11u);
     }
 };
 

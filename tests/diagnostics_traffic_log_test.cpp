@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The traffic log: the search worker's exchanges arriving without waiting for the window, through
-// an echoing adapter to the simulated sensor, in every column; the port's events in words; pause,
-// clear, save; the cap; recording while closed.
+// The traffic log: the search worker's exchanges, through an echoing adapter to the simulated
+// sensor, arriving without waiting for the window, in every column; causes and port events in
+// words; pause, clear, save; the cap; recording while closed.
 #include <QRegularExpression>
 #include <QScrollBar>
 #include <QTableView>
@@ -38,52 +38,48 @@ private Q_SLOTS:
     // code's name (Modbus Application Protocol 1.1b3, 7); a short reply by its length; an event of
     // the port by what became of it, an open that failed with why.
     void causesInWords() {
-        const struct {
-            ExchangeCause cause;
-            std::vector<uint8_t> reply;
-            const char* text;
-        } exchanges[] = {
-            {ExchangeCause::Exception, {0x01, 0x84, 0x02, 0xC2, 0xC1}, "异常应答 02：非法数据地址"},
-            {ExchangeCause::Exception, {0x01, 0x86, 0x0B, 0, 0}, "异常应答 0B：网关目标设备无响应"},
-            {ExchangeCause::Exception, {0x01, 0x84, 0x07, 0, 0}, "异常应答 07"},
-            {ExchangeCause::Short, {0x01, 0x04, 0x02, 0x00}, "应答不完整（4 字节）"},
+        using C = ExchangeCause;
+        using E = PortEvent;
+        using O = OpenError;
+        struct Row {  // the record's fields that tell its cause
+            std::vector<uint8_t> reply = {};
+            C cause = C::NoReply;
+            E event = E::None;
+            O openError = O::None;
+            std::string detail = {};
         };
-        for (const auto& row : exchanges) {
-            ExchangeRecord record;
-            record.cause = row.cause;
-            record.reply = row.reply;
-            QCOMPARE(CauseText(record), U(row.text));
-        }
-        const struct {
-            PortEvent event;
-            OpenError error;
-            const char* detail;
-            const char* text;
-        } events[] = {
-            {PortEvent::HungUp, OpenError::None, "", "线路断开"},
-            {PortEvent::Back, OpenError::None, "", "线路恢复"},
-            {PortEvent::OpenFailed, OpenError::NoDevice, "", "打开串口失败：设备不存在"},
-            {PortEvent::OpenFailed, OpenError::Busy, "minicom 4242",
+        const std::pair<Row, const char*> rows[] = {
+            {{.reply = {0x01, 0x84, 0x02, 0xC2, 0xC1}, .cause = C::Exception},
+             "异常应答 02：非法数据地址"},
+            {{.reply = {0x01, 0x86, 0x0B, 0, 0}, .cause = C::Exception},
+             "异常应答 0B：网关目标设备无响应"},
+            {{.reply = {0x01, 0x84, 0x07, 0, 0}, .cause = C::Exception}, "异常应答 07"},
+            {{.reply = {0x01, 0x04, 0x02, 0x00}, .cause = C::Short}, "应答不完整（4 字节）"},
+            {{.event = E::HungUp}, "线路断开"},
+            {{.event = E::Back}, "线路恢复"},
+            {{.event = E::OpenFailed, .openError = O::NoDevice}, "打开串口失败：设备不存在"},
+            {{.event = E::OpenFailed, .openError = O::Busy, .detail = "minicom 4242"},
              "打开串口失败：串口被占用（minicom 4242）"},
-            {PortEvent::OpenFailed, OpenError::Busy, "", "打开串口失败：串口被占用"},
-            {PortEvent::OpenFailed, OpenError::NoPermission, "dialout",
+            {{.event = E::OpenFailed, .openError = O::Busy}, "打开串口失败：串口被占用"},
+            {{.event = E::OpenFailed, .openError = O::NoPermission, .detail = "dialout"},
              "打开串口失败：没有权限（请加入 dialout 组后重新登录）"},
-            {PortEvent::OpenFailed, OpenError::NotSerial, "", "打开串口失败：不是串口设备"},
-            {PortEvent::OpenFailed, OpenError::Other, "I/O error",
+            {{.event = E::OpenFailed, .openError = O::NotSerial}, "打开串口失败：不是串口设备"},
+            {{.event = E::OpenFailed, .openError = O::Other, .detail = "I/O error"},
              "打开串口失败：系统错误：I/O error"},
         };
-        for (const auto& row : events) {
+        for (const auto& [row, text] : rows) {
             ExchangeRecord record;
-            record.event = row.event;
-            record.openError = row.error;
-            record.detail = row.detail;
-            QCOMPARE(CauseText(record), U(row.text));
+            std::tie(record.reply, record.cause, record.event, record.openError, record.detail) =
+                std::tie(row.reply, row.cause, row.event, row.openError, row.detail);
+            QCOMPARE(CauseText(record), U(text));
         }
     }
 
     // The worker reports and goes on while the window's thread is busy; its exchanges, through an
     // echoing adapter, arrive once that thread is free (their order: the window test's search).
-    void workerNeverWaitsForTheLog() {
+    // Then pause, save, clear; the newest 10000 rows stay, and the rows in view if scrolled up;
+    // what comes while the log is closed is there when it opens again, at the end in view.
+    void workerPauseSaveClearAndTheCap() {
         SimOnCom sim({"--address", "1", "--current", "12.3", "--echo"});
         ExchangeWatch watch;
         TrafficLog recording(watch);
@@ -108,13 +104,8 @@ private Q_SLOTS:
         QCOMPARE(cells,
                  (QStringList{U("COM1 (%1)").arg(QString::fromStdString(sim.ptyPath())), U("9600"),
                               U("1"), request, request, U("01 04 02 00 7B F9 13"), U("成功")}));
-    }
 
-    void pauseClearAndSave() {
-        ExchangeWatch watch;
-        TrafficLog recording(watch);
-        CTrafficLogDlg log(recording);
-        log.show();
+        Button(log, "清除")->click();
         ExchangeWithNobody(watch, 1);
         Button(log, "暂停")->click();
         QVERIFY(Button(log, "继续"));
@@ -137,15 +128,7 @@ private Q_SLOTS:
         Button(log, "清除")->click();
         QCOMPARE(log.model().rowCount(), 0);
         QVERIFY(log.findChild<QLabel*>()->text().contains(u'0'));
-    }
 
-    // Ten thousand rows stay, the newest; an operator scrolled up keeps the rows in view; what
-    // happens while the log is closed is there when it opens again, at the end in view.
-    void keepsTheLastTenThousand() {
-        ExchangeWatch watch;
-        TrafficLog recording(watch);
-        CTrafficLogDlg log(recording);
-        log.show();
         for (int reg = 0; reg < 10000; ++reg)
             ExchangeWithNobody(watch, reg);
         QTRY_COMPARE(log.model().rowCount(), 10000);

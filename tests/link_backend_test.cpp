@@ -1,8 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The serial backend of either platform against simulated sensors: the open and its reasons, the
-// time-outs, the purge and the cause of each exchange. Here each sensor is a tessaly-sim started on
-// a pseudo-terminal; under Wine, one that scripts/test-windows mapped to a COM port. The frames are
-// the protocol's worked example: address 1 reads register 0 and gets 123, 12.3 A.
+// The serial backend of either platform against simulated sensors (here a tessaly-sim on a
+// pseudo-terminal, under Wine one that scripts/test-windows mapped to a COM port): the open and its
+// reasons, time-outs, the purge, each exchange's cause. Frames: address 1 reads 123 (12.3 A).
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -107,8 +106,8 @@ TEST(SerialPort, OpensExclusivelyAndSaysWhyNot) {
     ClosePort(handle);
 }
 
-// Part of a reply already queued does not end the wait early; a purge drops what is queued, and
-// a read of an empty line ends at its own time-out (5 ms a byte + 5 ms).
+// Part of a reply queued does not end the wait early; a purge drops what is queued, and a read of
+// an empty line ends at its own time-out (5 ms a byte + 5 ms).
 TEST(SerialPort, WaitsReadsAndPurges) {
     OPEN_SENSOR("EXCEPTION");  // answers with 5 bytes
     ASSERT_EQ(WritePort(handle, kProbe, 8), 8);
@@ -125,10 +124,9 @@ TEST(SerialPort, WaitsReadsAndPurges) {
     ClosePort(handle);
 }
 
-// Each sensor gives its cause within the budget (silence exactly the budget, a reply as soon as
-// its last byte comes), one request each; an accepted read stores its word, a write leaves it. A
-// device that answers a write with the request itself looks like an echoing adapter. An overdue
-// first byte ends the wait early.
+// Each sensor gives its cause within the budget (silence all of it, a reply once its last byte
+// comes), one request each; an accepted read stores its word, a write leaves it. A device echoing a
+// write looks like an echoing adapter. An overdue first byte ends the wait early.
 TEST(SerialPort, TransactGivesEachCause) {
     const struct {
         const char* role;

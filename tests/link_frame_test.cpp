@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The frame check and the register decoding against answers worked out independently: the worked
-// request and reply of the sensor's protocol, and a frame from the published Modbus over serial
-// line guide.
+// The frame check and the register decoding against answers worked out independently: the sensor
+// protocol's worked request and reply, and a frame from the Modbus over serial line guide.
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -17,12 +16,9 @@ uint16_t CheckOf(std::vector<uint8_t> bytes) {
 }
 
 TEST(Crc16, MatchesKnownFrames) {
-    // Read one input register, register 0, address 1: 01 04 00 00 00 01 | 31 CA.
-    EXPECT_EQ(CheckOf({0x01, 0x04, 0x00, 0x00, 0x00, 0x01}), 0x31CA);
-    // Its reply carrying 123: 01 04 02 00 7B | F9 13.
-    EXPECT_EQ(CheckOf({0x01, 0x04, 0x02, 0x00, 0x7B}), 0xF913);
-    // The Modbus over serial line guide's example: 11 03 00 6B 00 03 | 76 87.
-    EXPECT_EQ(CheckOf({0x11, 0x03, 0x00, 0x6B, 0x00, 0x03}), 0x7687);
+    EXPECT_EQ(CheckOf({0x01, 0x04, 0x00, 0x00, 0x00, 0x01}), 0x31CA);  // device 1 reads register 0
+    EXPECT_EQ(CheckOf({0x01, 0x04, 0x02, 0x00, 0x7B}), 0xF913);        // its reply, 123
+    EXPECT_EQ(CheckOf({0x11, 0x03, 0x00, 0x6B, 0x00, 0x03}), 0x7687);  // the guide's example
     EXPECT_EQ(CheckOf({}), 0xFFFF);
 }
 
@@ -31,7 +27,7 @@ TEST(BuildRequest, SendsWordsHighByteFirst) {
     EXPECT_EQ(probe, (std::array<uint8_t, 8>{0x01, 0x04, 0x00, 0x00, 0x00, 0x01, 0x31, 0xCA}));
     const auto baud = BuildRequest(300, FUNCTION_WRITE, REGISTER_BAUD, 19200);
     EXPECT_EQ(baud[0], 44) << "only the low 8 bits of the address are sent";
-    EXPECT_EQ(baud[4], 0x4B);
+    EXPECT_EQ(baud[4], 0x4B);  // 19200, high byte first
     EXPECT_EQ(baud[5], 0x00);
 }
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// What only the POSIX backend does, on bare pseudo-terminals: the tty's exclusive flag and the
-// lock of other programs, a port looked at without being touched, flow
-// control cleared, and how COMn names map to devices and which USB adapter a port is on.
+// What only the POSIX backend does, on bare pseudo-terminals: the tty's exclusive flag and other
+// programs' locks, a port looked at without being touched, flow control cleared; how COMn names
+// map to devices and which USB adapter a port is on.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/file.h>
@@ -19,6 +19,8 @@
 #include "support/harness.h"
 
 namespace {
+
+namespace fs = std::filesystem;
 
 bool ExclusiveFlag(int fd) {
     int exclusive = -1;
@@ -81,7 +83,7 @@ protected:
              {"ttyS0", "ttyS1", "ttyS12", "ttyACM0", "ttyUSB10", "ttyUSB2", "tty1", "ttyUSBx"})
             std::ofstream(root_ / "dev" / name).put('\n');
         for (auto [name, type] : {std::pair{"ttyS0", 0}, {"ttyS1", 4}, {"ttyS12", 4}}) {
-            std::filesystem::create_directories(root_ / "sys" / name);  // ttyS0: no UART there
+            fs::create_directories(root_ / "sys" / name);  // ttyS0: no UART there
             std::ofstream(root_ / "sys" / name / "type") << type << "\n";
         }
         sources_.deviceDir = (root_ / "dev").string();
@@ -91,13 +93,12 @@ protected:
             return it == env_.end() ? nullptr : it->second.c_str();
         };
     }
-    void TearDown() override { std::filesystem::remove_all(root_); }
+    void TearDown() override { fs::remove_all(root_); }
     std::string Dev(const char* name) { return (root_ / "dev" / name).string(); }
 
-    std::filesystem::path root_ = [] {
-        auto root =
-            std::filesystem::temp_directory_path() / ("tessaly-ports-" + std::to_string(getpid()));
-        std::filesystem::create_directories(root / "dev");
+    fs::path root_ = [] {
+        auto root = fs::temp_directory_path() / ("tessaly-ports-" + std::to_string(getpid()));
+        fs::create_directories(root / "dev");
         return root;
     }();
     std::map<std::string, std::string> env_;
@@ -117,19 +118,16 @@ TEST_F(PortNames, DevicesTakeTheNumbersVariablesLeave) {
     for (int n = 1; n <= 4; ++n)
         EXPECT_EQ(ResolveComPort(n, sources_), expected[n - 1]) << "COM" << n;
 
-    const std::filesystem::path byId = root_ / "dev" / "serial" / "by-id";
-    std::filesystem::create_directories(byId);
+    const fs::path byId = root_ / "dev" / "serial" / "by-id";
+    fs::create_directories(byId);
     const char* adapter = "usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0";
-    std::filesystem::create_symlink("../../ttyUSB2", byId / adapter);
+    fs::create_symlink("../../ttyUSB2", byId / adapter);
     EXPECT_EQ(PortFriendlyName(2, sources_), adapter);
     EXPECT_EQ(PortFriendlyName(4, sources_), "") << "ttyACM0 has no by-id link";
     EXPECT_EQ(PortFriendlyName(9, sources_), "") << "nothing behind COM9";
-}
 
-// sysfs as Linux lays it out for a USB adapter (an FTDI FT232R, 0403:6001) and a UART on the
-// platform bus, whose search for a USB device stops at devices/.
-TEST_F(PortNames, UsbAdapterFromSysfs) {
-    namespace fs = std::filesystem;
+    // sysfs as Linux lays it out for a USB adapter (an FTDI FT232R, 0403:6001) and a UART on the
+    // platform bus, whose search for a USB device stops at devices/.
     const fs::path sysfs = root_ / "sysfs";
     const fs::path usb = sysfs / "devices/pci0000:00/0000:00:14.0/usb1/1-1";
     const fs::path uart = sysfs / "devices/platform/serial8250";

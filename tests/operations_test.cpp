@@ -1,8 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The sensor operations without a window, against the simulated sensor on a pseudo-terminal:
-// every operation's request, the range checks at their edges, the purge before a reading, the
-// search's order, budgets and stop, and CSV fields. Requests are the protocol's frames worked out
-// by hand (01 04 00 00 00 01 | 31 CA reads the measurement of device 1).
+// The sensor operations without a window, against the simulated sensor on a pseudo-terminal: each
+// operation's request, range checks at their edges, the purge before a reading, the search's order,
+// budgets and stop, CSV fields. Requests are frames worked by hand (01 04 00 00 00 01 | 31 CA).
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -21,17 +20,8 @@
 
 namespace {
 
-// The request hex of each exchange the simulator saw, without its check.
-std::vector<std::string> Requests(const SimProcess& sim) {
-    std::vector<std::string> requests;
-    for (const std::string& line : sim.LogLines())
-        requests.push_back(LoggedRequest(line).substr(0, 12));
-    return requests;
-}
-
 TEST(Operations, EachOperationReachesTheSensor) {
-    SimProcess sim({"--address", "1", "--current", "-0.5", "--turns", "515"});  // 0x0203
-    ScopedComPort com(1, sim.ptyPath());
+    SimOnCom sim({"--address", "1", "--current", "-0.5", "--turns", "515"});  // 0x0203
     LinkState link;
     {
         SensorLine sensor(link, LineSettings{});
@@ -43,9 +33,11 @@ TEST(Operations, EachOperationReachesTheSensor) {
                                 sensor.SetBaud(1, 19200)})
             EXPECT_TRUE(r.done());
     }
-    EXPECT_EQ(Requests(sim),
-              (std::vector<std::string>{"010400000001", "010400020001", "01060002000a",
-                                        "010600080000", "0106000a3c96", "010600064b00"}));
+    std::vector<std::string> requests;  // the request hex of each exchange, without its check
+    for (const std::string& line : sim.LogLines())
+        requests.push_back(LoggedRequest(line).substr(0, 12));
+    EXPECT_EQ(requests, (std::vector<std::string>{"010400000001", "010400020001", "01060002000a",
+                                                  "010600080000", "0106000a3c96", "010600064b00"}));
     EXPECT_FALSE(link.port) << "the line closes with the object";
     // The sensor now talks at 19200 only; then it moves to address 12.
     LineSettings fast;
@@ -76,9 +68,9 @@ TEST(Operations, RangesAreCheckedAtTheirEdges) {
         EXPECT_TRUE(r.done());
 }
 
-// An absent port beats a bad value: the open is the first step of every operation, and a line
-// that is not open makes no exchange, so diagnostics never show a request that was not sent; they
-// show the failed open, with its reason.
+// An absent port beats a bad value: the open is every operation's first step and a line not open
+// makes no exchange, so diagnostics show the failed open with its reason, never a request not sent.
+// A busy port's failed open names who holds it, as far as the system says.
 TEST(Operations, PortFailureComesFirstWithItsReason) {
     IsolateComPorts();
     std::vector<ExchangeRecord> recorded;
@@ -101,20 +93,27 @@ TEST(Operations, PortFailureComesFirstWithItsReason) {
     EXPECT_EQ(search.end, SearchEnd::PortFailed);
     EXPECT_EQ(search.opening.error, OpenError::NoDevice);
     EXPECT_EQ(search.probes, 0);
+
+    SimOnCom sim({});
+    CtlProcess holder({"-a", "0", "monitor", "--period", "50"});
+    ASSERT_TRUE(AwaitRequests(sim, 1));
+    recorded.clear();
+    EXPECT_FALSE(SensorLine(link, LineSettings{}).open());
+    ASSERT_EQ(recorded.size(), 1u);
+    EXPECT_EQ(recorded[0].openError, OpenError::Busy);
+    EXPECT_NE(recorded[0].detail.find("tessalyctl "), std::string::npos) << recorded[0].detail;
+    holder.Signal(SIGINT);
 }
 
-// A reply that came too late for the previous reading waits in the queue; the next reading must
-// not take it for its own. We play the sensor by hand.
+// A reply too late for the previous reading waits in the queue; the next reading must not take it
+// for its own. We play the sensor by hand.
 TEST(Operations, AReadingIgnoresALateReplyToTheLastOne) {
     PtyPair pty;
     ScopedComPort com(1, pty.path);
     LinkState link;
     SensorLine sensor(link, LineSettings{});
     ASSERT_TRUE(sensor.open());
-    uint8_t late[7] = {0x01, 0x04, 0x02, 0x03, 0xE7};  // 99.9 A
-    const uint16_t check = Crc16(late, 5);
-    late[5] = check >> 8;
-    late[6] = check & 0xFF;
+    const uint8_t late[] = {0x01, 0x04, 0x02, 0x03, 0xE7, 0xF9, 0x8A};  // 99.9 A
     ASSERT_EQ(write(pty.master, late, 7), 7);
     usleep(20000);  // the stale bytes are queued before the request goes out
     std::thread peer([&] {
@@ -174,8 +173,8 @@ TEST(Search, ProbesInOrderWithinTheirBudgets) {
     EXPECT_EQ(stopped.probes, 2);
 }
 
-// RFC 4180, section 2: a field holding a comma, a double quote, CR or LF is enclosed in double
-// quotes, and a quote inside it is doubled. A port name may hold any of them, or be no UTF-8.
+// RFC 4180, section 2: a field holding a comma, a double quote, CR or LF is quoted, a quote inside
+// it doubled. A port name may hold any of them, or be no UTF-8.
 TEST(CsvField, QuotedAsRfc4180Wants) {
     const struct {
         std::string text, field;
@@ -208,20 +207,4 @@ TEST(Operations, ReadingIgnoresTheLocale) {
     EXPECT_STREQ(probe, "1,5");
     EXPECT_EQ(MeasurementText(123), "12.3");
     std::setlocale(LC_ALL, "C");
-}
-
-// A busy port's failed open names who holds it, as far as the system says.
-TEST(Operations, BusyPortNamesItsHolder) {
-    SimOnCom sim({});
-    CtlProcess holder({"-a", "0", "monitor", "--period", "50"});
-    ASSERT_TRUE(AwaitRequests(sim, 1));
-    std::vector<ExchangeRecord> recorded;
-    ExchangeWatch watch;
-    watch.Set([&](const ExchangeRecord& record) { recorded.push_back(record); });
-    LinkState link(&watch);
-    EXPECT_FALSE(SensorLine(link, LineSettings{}).open());
-    ASSERT_EQ(recorded.size(), 1u);
-    EXPECT_EQ(recorded[0].openError, OpenError::Busy);
-    EXPECT_NE(recorded[0].detail.find("tessalyctl "), std::string::npos) << recorded[0].detail;
-    holder.Signal(SIGINT);
 }

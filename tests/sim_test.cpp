@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The simulated sensor: its frame engine without a tty (who it answers, when changes apply, the
-// faults no other test makes), then tessaly-sim as a process (stopping while blocked, its link, a
-// dead client's exclusive flag).
+// The simulated sensor: its frame engine without a tty (whom it answers, when changes apply, faults
+// no other test makes), then tessaly-sim as a process (stopped while blocked, its link, flags).
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/ioctl.h>
@@ -52,10 +51,9 @@ TEST(SimEngine, AnswersItsAddressAtItsRateAndChangesAfterTheReply) {
     EXPECT_EQ(fresh.Receive(request.data(), request.size(), 9600, 0.001).size(), 1u);
 }
 
-// The faults no front-end test makes: a reply from the next address (00 06 02 00 07 and its
-// check, CRC-16/MODBUS 0x8AC4 low byte first) for a write that took, a trailing byte, writes
-// acknowledged that change nothing. Several sensors on one bus are the search's and provision's
-// tests.
+// The faults no front-end test makes: a reply from the next address (00 06 02 00 07, its check
+// CRC-16/MODBUS 0x8AC4 low byte first) for a write that took, a trailing byte, writes acknowledged
+// that change nothing. Several sensors on one bus: the search's and provision's tests.
 TEST(SimEngine, Faults) {
     SensorBus other({{.address = 255, .otherAddress = true}});
     EXPECT_EQ(Send(other, 255, 0x06, 2, 7, 9600), "0006020007c48a");
@@ -70,8 +68,8 @@ TEST(SimEngine, Faults) {
     EXPECT_EQ(ignoring.sensor(0).turnsWord(), 1);
 }
 
-// Requests, read by nobody, until the line takes no more: the simulator is then held up writing
-// replies. False if the line never filled.
+// Requests, read by nobody, until the line takes no more and the simulator is held up writing
+// replies; false if it never filled.
 bool FillLine(int fd) {
     const auto request = BuildRequest(1, 0x04, 0, 1);
     size_t written = 0;

@@ -34,6 +34,12 @@ if(XVFB_RUN)
   add_test(NAME test_acquire_x11 COMMAND ${XVFB_RUN} -a -s "-screen 0 1024x768x24"
                                          $<TARGET_FILE:test_acquire> menuAndAboutChosenDuringATick)
   set_tests_properties(test_acquire_x11 PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=xcb" LABELS "x11")
+  # A stop signal closes the window as the operator would, status 0, though X's threads run by
+  # then: the signals are held from before the first of them starts.
+  add_test(NAME test_window_quit_x11 COMMAND ${XVFB_RUN} -a sh -c "for n in $(seq 10); do export \
+TESSALY_COM$n=/nonexistent/com$n; done; \"$0\" -platform xcb & sleep 3; kill -TERM $!; wait $!"
+                   $<TARGET_FILE:tessaly>)
+  set_tests_properties(test_window_quit_x11 PROPERTIES LABELS "x11" TIMEOUT 30)
 endif()
 
 # Not a test: scripts/screenshots makes the README's pictures of the tool windows with it.

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Acquisition through the window against the simulated sensor: the counters, the texts, the
-// address read afresh on each tick, the About box, closing; and numbers typed into the boxes as
-// the original reads them.
+// Acquisition through the window against the simulated sensor: counters, texts, the address read
+// on each tick, the About box, closing; and typed numbers read as the original reads them.
 #include <QElapsedTimer>
 #include <csignal>
 #include <cstdlib>
@@ -14,24 +13,6 @@
 #include "support/window_support.h"
 #include "text_number.h"
 #include "window_timers.h"
-
-namespace {
-
-// Calls `shown` with each widget as it is shown.
-struct ShowWatch : QObject {
-    std::function<void(QObject*)> shown;
-    explicit ShowWatch(std::function<void(QObject*)> shown) : shown(std::move(shown)) {
-        qApp->installEventFilter(this);
-    }
-    ~ShowWatch() override { qApp->removeEventFilter(this); }
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::Show)
-            shown(watched);
-        return false;
-    }
-};
-
-}  // namespace
 
 class AcquireTest : public QObject {
     Q_OBJECT
@@ -61,6 +42,14 @@ private Q_SLOTS:
         Click(w.dialog, IDC_ACQUIRE);
         QCOMPARE(TextOf(w.dialog, IDC_OK_COUNT), U("0"));
         QTRY_VERIFY(Count(w.dialog, IDC_OK_COUNT) >= 1);
+        // The address is read afresh on each tick; one the window cannot send is a failure and
+        // nothing reaches the line (only its low byte would: 300 would read device 44).
+        SetText(w.dialog, IDC_ADDRESS, "300");
+        const int failed = Count(w.dialog, IDC_FAIL_COUNT);
+        const size_t requests = w.sim->LogLines().size();
+        QTRY_VERIFY(Count(w.dialog, IDC_FAIL_COUNT) >= failed + 3);
+        QCOMPARE(TextOf(w.dialog, IDC_CURRENT), U("***"));
+        QCOMPARE(w.sim->LogLines().size(), requests);
         Click(w.dialog, IDC_ACQUIRE);
         QCOMPARE(Count(w.dialog, IDC_OK_COUNT), w.sim->Answered() - ok);
 
@@ -71,36 +60,17 @@ private Q_SLOTS:
         QVERIFY(w.dialog.GetDlgItem(IDC_SEARCH)->isEnabled());
     }
 
-    // The address is read afresh on each tick; one the window cannot send is a failure and
-    // nothing reaches the line (only its low byte would: 300 would read device 44).
-    void addressIsReadOnEachTick() {
-        WindowOnSim w({});
-        SetText(w.dialog, IDC_PERIOD, "20");
-        Click(w.dialog, IDC_ACQUIRE);
-        QTRY_VERIFY(Count(w.dialog, IDC_OK_COUNT) >= 1);
-        SetText(w.dialog, IDC_ADDRESS, "300");
-        const int failed = Count(w.dialog, IDC_FAIL_COUNT);
-        const size_t requests = w.sim->LogLines().size();
-        QTRY_VERIFY(Count(w.dialog, IDC_FAIL_COUNT) >= failed + 3);
-        QCOMPARE(TextOf(w.dialog, IDC_CURRENT), U("***"));
-        QCOMPARE(w.sim->LogLines().size(), requests);
-    }
-
-    // Input that comes while a tick waits for the sensor is handled as the tick returns, and the
-    // menu or box it opens never holds the ticks back: a right-click during a tick shows the menu
-    // before the next tick, and About chosen from it (its key, a) during another tick opens with
-    // acquisition going on.
+    // Input during a tick is handled as the tick returns, and the menu or box it opens never holds
+    // the ticks back: a right-click during a tick shows the menu before the next tick, and About
+    // chosen from it (key a) during another tick opens with acquisition going on.
     void menuAndAboutChosenDuringATick() {
         if (QGuiApplication::platformName() != U("xcb"))
             QSKIP("needs X input: test_acquire_x11 runs it under Xvfb");
         WindowOnSim w({"--turnaround-ms", "300"});
         w.dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w.dialog));
-        SetText(w.dialog, IDC_PERIOD, "20");
-        Click(w.dialog, IDC_ACQUIRE);
-        QTRY_VERIFY(Count(w.dialog, IDC_OK_COUNT) >= 1);
-        // The operator's input, real X input (xdotool) that Qt may take only after the overdue
-        // timer, comes once the sensor has the next request, while the window waits for the reply.
+        Acquire(w.dialog, 1);
+        // Real X input (xdotool) comes while the window waits for the reply to the next request.
         std::thread poster;
         const auto duringTheNextTick = [&](std::string xdotool) {
             if (poster.joinable())
@@ -111,8 +81,7 @@ private Q_SLOTS:
             });
         };
         const QPoint click = w.dialog.mapToGlobal(QPoint(570, 230));
-        // The operator's steps, each once the one before has shown. A timer takes them, so that
-        // they go on in whatever modal loop runs.
+        // Each step once the last has shown, on a timer so that they go on in any modal loop.
         int step = 0;
         size_t atClick = 0, atMenu = 0, atAbout = 0, whileOpen = 0;
         const ShowWatch shows([&](QObject* shown) {
@@ -149,26 +118,23 @@ private Q_SLOTS:
         QCOMPARE(atMenu, atClick);  // no request between the click and its menu
     }
 
-    // Asked to end by a signal, it closes as when the operator closes it: the port is let go and
-    // no tick follows.
+    // Asked to end by a signal, it closes as the operator would: the port let go, no tick after.
     void closingOnASignalReleasesThePort() {
         CloseWindowsOnQuitSignals();
         for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGUSR1}) {
             WindowOnSim w({}, "0");
             w.dialog.show();
-            Click(w.dialog, IDC_ACQUIRE);
-            QTRY_VERIFY(Count(w.dialog, IDC_OK_COUNT) >= 1);
+            Acquire(w.dialog, 1, "500");  // the period the window starts with
             raise(signal);
             QTRY_VERIFY2(!w.dialog.isVisible(), strsignal(signal));
             QVERIFY(!w.dialog.link().port);
             const size_t requests = w.sim->LogLines().size();
             QTest::qWait(700);
-            QCOMPARE(w.sim->LogLines().size(), requests);  // no tick after the window closed
+            QCOMPARE(w.sim->LogLines().size(), requests);
         }
     }
 
-    // atoi's reading, as the C library gives it; a value to send needs a leading number; the
-    // timer's period with Win32's limits.
+    // Read as the C library's atoi; a value to send needs a leading number; Win32's timer limits.
     void typedNumbersReadLikeAtoi() {
         QStringList read;
         for (const char* text :

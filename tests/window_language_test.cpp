@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The windows in English beside the Chinese original: the language follows the user's UI
-// languages; every text fits its control's rectangle in both; every control that takes input or
-// shows a value has an accessible name, and no English window names anything in Chinese.
+// The windows in English beside the Chinese original: the language follows the user's, texts fit
+// their controls, input and value controls have accessible names, none in Chinese in English.
 #include <QAccessible>
 #include <QCheckBox>
 #include <QStyleOptionButton>
@@ -36,17 +35,16 @@ bool HasChinese(const QString& text) {
 QSize TextRoom(QWidget* widget) {
     QStyleOptionButton option;
     option.initFrom(widget);
+    const QStyle* style = widget->style();
     if (auto* button = qobject_cast<QPushButton*>(widget)) {
         option.features =
             button->isDefault() ? QStyleOptionButton::DefaultButton : QStyleOptionButton::None;
         // less the margin that Qt's own size for a button keeps around its text
-        return widget->style()
-                   ->subElementRect(QStyle::SE_PushButtonContents, &option, widget)
-                   .size() -
-               QSize(widget->style()->pixelMetric(QStyle::PM_ButtonMargin, &option, widget), 0);
+        return style->subElementRect(QStyle::SE_PushButtonContents, &option, widget).size() -
+               QSize(style->pixelMetric(QStyle::PM_ButtonMargin, &option, widget), 0);
     }
     if (qobject_cast<QCheckBox*>(widget))
-        return widget->style()->subElementRect(QStyle::SE_CheckBoxContents, &option, widget).size();
+        return style->subElementRect(QStyle::SE_CheckBoxContents, &option, widget).size();
     return widget->contentsRect().size();
 }
 
@@ -120,8 +118,7 @@ private Q_SLOTS:
                           {result, ResText(kSearchStopped)}});
             for (const auto& [control, text] : texts) {
                 const QSize size = control->fontMetrics().size(Qt::TextShowMnemonic, text);
-                const QSize room = TextRoom(control);
-                if (size.boundedTo(room) != size || (english && HasChinese(text)))
+                if (size.boundedTo(TextRoom(control)) != size || (english && HasChinese(text)))
                     misfits << text;
             }
         }
@@ -146,9 +143,8 @@ private Q_SLOTS:
         CAboutDlg about;
         CTrafficLogDlg log(sensor.trafficLog(), &sensor);
         CCurrentTrendDlg trend(&sensor);
-        const std::vector<QWidget*> windows{&sensor, &about, &log, &trend};
         QList<QAccessibleInterface*> found;
-        for (QWidget* window : windows) {
+        for (QWidget* window : std::initializer_list<QWidget*>{&sensor, &about, &log, &trend}) {
             window->show();
             QVERIFY(QTest::qWaitForWindowExposed(window));
             Walk(QAccessible::queryAccessibleInterface(window), found);

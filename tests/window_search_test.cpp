@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Device search through the window: the worker thread, its notifications and stopping. These
-// also run under ThreadSanitizer.
+// Device search through the window: the worker thread, notifications, stopping (also under TSan).
 #include <QCheckBox>
 #include <QElapsedTimer>
 
@@ -9,18 +8,18 @@
 
 namespace {
 
-// A search over `from`..`to` at the checked rates.
-void Search(CSensorDlg& d, const char* from, const char* to, std::initializer_list<int> rates) {
+// A search over `from`..`to` at the checked rates; `click` false only sets it up.
+void Search(CSensorDlg& d, const char* from, const char* to, std::initializer_list<int> rates,
+            bool click = true) {
     SetText(d, IDC_SCAN_FROM, from);
     SetText(d, IDC_SCAN_TO, to);
     for (int id : {IDC_SCAN_1200, IDC_SCAN_2400, IDC_SCAN_4800, IDC_SCAN_9600})
-        Item<QCheckBox>(d, id)->setChecked(std::find(rates.begin(), rates.end(), id) !=
-                                           rates.end());
-    Click(d, IDC_SEARCH);
+        Item<QCheckBox>(d, id)->setChecked(std::ranges::find(rates, id) != rates.end());
+    if (click)
+        Click(d, IDC_SEARCH);
 }
 
-// Which of the controls that use the port are enabled, a 1 or a 0 each: acquire, the four
-// settings, zero, search.
+// Which port controls are enabled, 1 or 0 each: acquire, the four settings, zero, search.
 QString PortControls(const CSensorDlg& d) {
     QString enabled;
     for (int id : {IDC_ACQUIRE, IDC_SET_ADDRESS, IDC_SET_BAUD, IDC_SET_TURNS, IDC_READ_TURNS,
@@ -37,13 +36,16 @@ class SearchTest : public QObject {
 private Q_SLOTS:
     void initTestCase() { IsolateComPorts(); }
 
-    // One address at one rate is one probe; the progress shows each probe.
+    // One address at one rate is one probe; the progress shows each probe. As after a find, the
+    // port controls stay locked while "not found" is shown.
     void oneAddressOneRateIsOneProbe() {
         WindowOnSim w({"--silent"});
-        RecordedMessages messages;
+        QString atTheBox;
+        RecordedMessages messages([&](const QString&) { atTheBox = PortControls(w.dialog); });
         Search(w.dialog, "255", "255", {IDC_SCAN_1200});
         QCOMPARE(TextOf(w.dialog, IDC_SEARCH), U("停止"));
         QTRY_VERIFY(!messages.texts.isEmpty());
+        QCOMPARE(atTheBox, U("0000001"));
         QCOMPARE(messages.texts, QStringList{U("搜索通讯参数失败,请检查接线和串口是否正确!!!")});
         QCOMPARE(TextOf(w.dialog, IDC_SEARCH_RESULT), U("未搜索到通讯参数"));
         QVERIFY(Probes(*w.sim) == std::vector<std::string>{"255@1200"});
@@ -54,10 +56,9 @@ private Q_SLOTS:
         QTRY_COMPARE_WITH_TIMEOUT(TextOf(w.dialog, IDC_SEARCH_RESULT), U("未搜索到通讯参数"), 3000);
     }
 
-    // The checked rates in order at each address; the find fills in the rate and the address. The
-    // controls that use the port, zero too, are locked until the worker has let go of the port:
-    // when the find is shown it is still letting go, and a click on 采集 then would open a port
-    // the worker is about to close.
+    // The checked rates in order at each address; the find fills in rate and address. The port
+    // controls, zero too, stay locked until the worker has let go of the port: while the find is
+    // shown it is still letting go, and 采集 then would open a port the worker is about to close.
     void findsTheSensorAfterProbesInOrder() {
         WindowOnSim w({"--baud", "4800"}, "3");
         SetText(w.dialog, IDC_ADDRESS, "0");
@@ -80,7 +81,7 @@ private Q_SLOTS:
     }
 
     // Stopping shows at once; the port controls wait for the worker to let go of the port. Closing
-    // the window during a probe ends the search at once, and the port is free.
+    // the window during a probe ends the search at once, the port free.
     void stopOrCloseDuringAProbe() {
         WindowOnSim w({"--silent"});
         RecordedMessages messages;
@@ -114,45 +115,35 @@ private Q_SLOTS:
     // Return after a search clicks 搜索 again, as the focus stays there: after a find, after an
     // exhausted search, and after a stop pressed with Return. A click that comes while the last
     // worker winds down starts the new search once it has let go of the port.
-    void returnAfterASearchSearchesAgain_data() {
-        QTest::addColumn<QString>("simOptions");
-        QTest::addColumn<QString>("to");
-        QTest::addColumn<bool>("stopWithReturn");
-        QTest::addColumn<int>("requests");  // when the second search has begun: a find is confirmed
-        QTest::newRow("found") << U("--address 3") << U("3") << false << 3;
-        QTest::newRow("exhausted") << U("--silent") << U("3") << false << 2;
-        QTest::newRow("stopped") << U("--silent") << U("200") << true << 2;
-    }
     void returnAfterASearchSearchesAgain() {
-        QFETCH(QString, simOptions);
-        QFETCH(QString, to);
-        QFETCH(bool, stopWithReturn);
-        QFETCH(int, requests);
-        std::vector<std::string> options;
-        for (const QString& option : simOptions.split(u' '))
-            options.push_back(option.toStdString());
-        SimOnCom sim(options);
-        RecordedMessages messages;  // each box closed as it shows, the focus going back
-        CSensorDlg dialog;
-        dialog.show();
-        QVERIFY(QTest::qWaitForWindowActive(&dialog));
-        SetText(dialog, IDC_SCAN_FROM, "3");
-        SetText(dialog, IDC_SCAN_TO, to);
-        for (int id : {IDC_SCAN_1200, IDC_SCAN_2400, IDC_SCAN_4800})
-            Item<QCheckBox>(dialog, id)->setChecked(false);
-        // The window's focus, whether or not the platform gave the window back its activation
-        // when the box closed.
-        const auto returnKey = [&] { QTest::keyClick(dialog.focusWidget(), Qt::Key_Return); };
-        QTest::mouseClick(dialog.GetDlgItem(IDC_SEARCH), Qt::LeftButton);
-        QTRY_VERIFY(sim.LogLines().size() >= 1);
-        if (stopWithReturn)
+        const struct {
+            const char *name, *to;
+            std::vector<std::string> simOptions;
+            bool stopWithReturn;
+            size_t requests;  // when the second search has begun: a find is confirmed
+        } rows[] = {{"found", "3", {"--address", "3"}, false, 3},
+                    {"exhausted", "3", {"--silent"}, false, 2},
+                    {"stopped", "200", {"--silent"}, true, 2}};
+        for (const auto& row : rows) {
+            SimOnCom sim(row.simOptions);
+            RecordedMessages messages;  // each box closed as it shows, the focus going back
+            CSensorDlg dialog;
+            dialog.show();
+            QVERIFY(QTest::qWaitForWindowActive(&dialog));
+            Search(dialog, "3", row.to, {IDC_SCAN_9600}, false);  // clicked with the mouse below
+            // To the focus, whether or not the window got its activation back as the box closed.
+            const auto returnKey = [&] { QTest::keyClick(dialog.focusWidget(), Qt::Key_Return); };
+            QTest::mouseClick(dialog.GetDlgItem(IDC_SEARCH), Qt::LeftButton);
+            QTRY_VERIFY(sim.LogLines().size() >= 1);
+            if (row.stopWithReturn)
+                returnKey();
+            else
+                QTRY_COMPARE(TextOf(dialog, IDC_SEARCH), U("搜索"));
             returnKey();
-        else
-            QTRY_COMPARE(TextOf(dialog, IDC_SEARCH), U("搜索"));
-        returnKey();
-        QVERIFY2(dialog.isVisible(), "Return ended the program");
-        QTRY_VERIFY(sim.LogLines().size() >= size_t(requests));
-        dialog.reject();
+            QVERIFY2(dialog.isVisible(), "Return ended the program");
+            QTRY_VERIFY2(sim.LogLines().size() >= row.requests, row.name);
+            dialog.reject();
+        }
     }
 
     // A sensor at 7@2400 that answers 600 ms late is heard during the 4800 probe: the read that
@@ -195,9 +186,7 @@ private Q_SLOTS:
         QVERIFY(Probes(sim) ==
                 std::vector<std::string>({"2@2400", "2@4800", "3@2400", "3@4800", "3@4800"}));
         QTRY_VERIFY(!dialog.SearchWorkerRunning());
-        SetText(dialog, IDC_PERIOD, "20");
-        Click(dialog, IDC_ACQUIRE);
-        QTRY_VERIFY(Count(dialog, IDC_OK_COUNT) >= 3);
+        Acquire(dialog, 3);
         QCOMPARE(TextOf(dialog, IDC_CURRENT), U("1.5"));
         Click(dialog, IDC_ACQUIRE);
         QCOMPARE(TextOf(dialog, IDC_FAIL_COUNT), U("0"));

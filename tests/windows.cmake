@@ -1,8 +1,7 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
-# The Windows tests. GoogleTest comes from Debian's source package, built here by the cross
-# compiler, so nothing from outside Debian is needed. The simulated sensors run as Linux programs
-# on pseudo-terminals that Wine maps to COM ports; scripts/test-windows starts them and tells the
-# tests where each one is (TESSALY_SIM_* variables), so these tests start no process themselves.
+# The Windows tests, with GoogleTest from Debian's source package built by the cross compiler. The
+# simulators are Linux programs on pseudo-terminals that Wine maps to COM ports; scripts/test-windows
+# starts them and names them in TESSALY_SIM_* variables.
 set(TESSALY_GOOGLETEST_SOURCE /usr/src/googletest CACHE PATH "GoogleTest's sources")
 if(NOT EXISTS ${TESSALY_GOOGLETEST_SOURCE}/CMakeLists.txt)
   message(STATUS "No GoogleTest sources at ${TESSALY_GOOGLETEST_SOURCE}: the tests are not built")

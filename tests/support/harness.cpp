@@ -22,12 +22,12 @@
 #include <sstream>
 #include <stdexcept>
 #include <thread>
+#include <tuple>
 #include <utility>
 
 namespace {
 
-// Drops root to the user nobody (no groups), so that what an ordinary user meets is tested, not
-// what root may do. True when not root, or when it worked.
+// Drops root to the user nobody (no groups); true when not root, or when it worked.
 bool BecomeNobody() {
     if (geteuid() != 0)
         return true;
@@ -36,8 +36,7 @@ bool BecomeNobody() {
            setuid(nobody->pw_uid) == 0;
 }
 
-// Starts `args` with its stdout (and stderr, when given) on the write ends of pipes; the program
-// starts as from a shell, whatever signals this process blocks.
+// Starts `args` on the given stdout (and stderr), as from a shell whatever signals we block.
 pid_t Spawn(std::vector<std::string> args, int out, int err, bool asNobody) {
     const pid_t pid = fork();
     if (pid != 0)
@@ -58,9 +57,8 @@ pid_t Spawn(std::vector<std::string> args, int out, int err, bool asNobody) {
     _exit(127);
 }
 
-// As root, tessalyctl runs as nobody from a copy in a folder of /tmp: the build folder may sit in
-// one closed to others (a clone in /root is mode 0700). The sanitizers' suppression file goes
-// along, or the sanitized program would refuse to start.
+// As root, tessalyctl runs as nobody from a copy in /tmp: the build folder may be closed to others
+// (a clone in /root is mode 0700). The sanitizers' suppressions go along, or it would not start.
 struct NobodysCopy {
     std::string dir, program;
     NobodysCopy() {
@@ -153,17 +151,19 @@ int StopProcess(pid_t& pid, const char* name, std::chrono::milliseconds bound, i
     return status;
 }
 
-bool Listened(int port) {
-    const int probe = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+// Binds a loopback socket to `port` (0: any free one); the port it got, 0 when one listens there
+// (no connection is made, so the server opens no device for it).
+int BindLoopback(int port) {
+    const int s = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     address.sin_port = htons(static_cast<uint16_t>(port));
-    // Binding without SO_REUSEADDR fails while someone listens there; no connection is made, so
-    // the server opens no device for it.
-    const bool taken = bind(probe, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0;
-    close(probe);
-    return taken;
+    socklen_t length = sizeof address;
+    const bool bound = bind(s, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+                       getsockname(s, reinterpret_cast<sockaddr*>(&address), &length) == 0;
+    close(s);
+    return bound ? ntohs(address.sin_port) : 0;
 }
 
 }  // namespace
@@ -173,16 +173,9 @@ int SimProcess::Stop(std::chrono::milliseconds bound, int signal) {
 }
 
 int FreeTcpPort() {
-    const int s = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    if (bind(s, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-        getsockname(s, reinterpret_cast<sockaddr*>(&address), &length) != 0)
-        throw std::runtime_error("no free loopback port");
-    close(s);
-    return ntohs(address.sin_port);
+    if (const int port = BindLoopback(0))
+        return port;
+    throw std::runtime_error("no free loopback port");
 }
 
 Ser2net::Ser2net(const std::string& device) : rfc2217Port_(FreeTcpPort()), tcpPort_(FreeTcpPort()) {
@@ -190,16 +183,15 @@ Ser2net::Ser2net(const std::string& device) : rfc2217Port_(FreeTcpPort()), tcpPo
     if (!mkdtemp(folder))
         throw std::runtime_error("no folder for ser2net");
     dir_ = folder;
-    // chardelay off: the line's bytes go on as they come, as they would from a device server
-    // set up for Modbus.
-    std::ofstream(dir_ + "/ser2net.yaml")
-        << "%YAML 1.1\n---\n"
-        << "connection: &rfc2217\n  accepter: telnet(rfc2217),tcp,127.0.0.1," << rfc2217Port_
-        << "\n  options:\n    chardelay: false\n  connector: serialdev," << device
-        << ",9600n81,local\n"
-        << "connection: &raw\n  accepter: tcp,127.0.0.1," << tcpPort_
-        << "\n  options:\n    chardelay: false\n  connector: serialdev," << device
-        << ",9600n81,local\n";
+    // chardelay off: the line's bytes go on as they come, as from a server set up for Modbus.
+    std::ofstream yaml(dir_ + "/ser2net.yaml");
+    yaml << "%YAML 1.1\n---\n";
+    for (const auto& [name, accepter, port] :
+         {std::tuple("rfc2217", "telnet(rfc2217),tcp", rfc2217Port_), {"raw", "tcp", tcpPort_}})
+        yaml << "connection: &" << name << "\n  accepter: " << accepter << ",127.0.0.1," << port
+             << "\n  options:\n    chardelay: false\n  connector: serialdev," << device
+             << ",9600n81,local\n";
+    yaml.close();
     Start();
 }
 
@@ -216,7 +208,7 @@ void Ser2net::Start() {
         log, false);
     close(log);
     const auto deadline = Clock::now() + std::chrono::seconds(10);
-    while (!(Listened(rfc2217Port_) && Listened(tcpPort_))) {
+    while (BindLoopback(rfc2217Port_) || BindLoopback(tcpPort_)) {
         if (Clock::now() > deadline || waitpid(pid_, nullptr, WNOHANG) != 0)
             throw std::runtime_error("ser2net did not start; see " + dir_ + "/ser2net.log");
         usleep(5000);
@@ -228,11 +220,9 @@ void Ser2net::Stop() {
 }
 
 std::vector<std::string> SimProcess::LogLines() const {
-    std::ifstream log(dir_ + "/sim.log");
-    std::vector<std::string> lines;
-    for (std::string line; std::getline(log, line);)
-        lines.push_back(line);
-    return lines;
+    std::ostringstream log;
+    log << std::ifstream(dir_ + "/sim.log").rdbuf();
+    return Lines(log.str());
 }
 
 int SimProcess::Answered() const {
@@ -291,8 +281,7 @@ CtlProcess::CtlProcess(const std::vector<std::string>& args, RunAs who, int outF
     pid_ = Spawn(argv, outFd >= 0 ? outFd : out[1], errFd >= 0 ? errFd : err[1], asNobody);
     close(out[1]);
     close(err[1]);
-    out_ = out[0];
-    err_ = err[0];
+    std::tie(out_, err_) = std::pair(out[0], err[0]);
 }
 
 CtlProcess::~CtlProcess() {
@@ -330,11 +319,9 @@ CtlResult CtlProcess::Finish(int limitS) {
     }
     out_ = err_ = -1;
     int status = 0;
-    waitpid(pid_, &status, 0);
-    pid_ = -1;
+    waitpid(std::exchange(pid_, -1), &status, 0);
     result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    // Text output never starts with a brace; every JSON object is kept for the schema check, after
-    // its run's number and exit status.
+    // Text never starts with a brace; each JSON object is kept after its run's number and status.
     static int runs = 0;
     ++runs;
     for (const std::string& line : Lines(result.out))

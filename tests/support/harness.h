@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The test harness, shared by the tests and the benchmarks: the simulated sensor as a process on a
-// pseudo-terminal, a bare pseudo-terminal to play a peer by hand, the real tessalyctl run as this
-// user or another, COM ports pointed at either, and timing.
+// The harness of the tests and benchmarks: the simulator on a pseudo-terminal, a bare one to play a
+// peer by hand, ser2net, the real tessalyctl as this user or another, COM ports, timing.
 #pragma once
 
 #include <signal.h>
@@ -31,29 +30,24 @@ public:
     explicit SimProcess(const std::vector<std::string>& options);
     ~SimProcess();
     SimProcess(const SimProcess&) = delete;
-
     const std::string& ptyPath() const { return ptyPath_; }
     std::vector<std::string> LogLines() const;
     int Answered() const;  // requests that got a reply
-    // Sends `signal` and waits up to `bound`; one still running then is killed and named on
-    // stderr. Returns waitpid's status, or -1 when it was not running.
+    // Sends `signal`, waits up to `bound`, then kills; waitpid's status, -1 if it was not running.
     int Stop(std::chrono::milliseconds bound = std::chrono::seconds(5), int signal = SIGTERM);
 
 private:
     pid_t pid_ = -1;
-    std::string dir_;
-    std::string ptyPath_;
+    std::string dir_, ptyPath_;
 };
 
-// Debian's ser2net in the foreground on 127.0.0.1 with a configuration of its own (never the
-// system's, which serves the machine's ttyS ports), serving one device twice: as RFC 2217 and as
-// raw TCP, each at a loopback port nobody listened on.
+// ser2net with a configuration of its own (never the system's, which serves the machine's ttyS
+// ports): one device as RFC 2217 and as raw TCP, each at a free loopback port.
 class Ser2net {
 public:
     explicit Ser2net(const std::string& device);
     ~Ser2net();
     Ser2net(const Ser2net&) = delete;
-
     std::string Rfc2217Url() const { return "rfc2217://127.0.0.1:" + std::to_string(rfc2217Port_); }
     std::string TcpUrl() const { return "tcp://127.0.0.1:" + std::to_string(tcpPort_); }
     void Stop();
@@ -85,52 +79,43 @@ private:
     std::optional<std::string> previous_;
 };
 
-// A simulator that COMn leads to, for the life of the object.
-struct SimOnCom : SimProcess {
+struct SimOnCom : SimProcess {  // a simulator that COMn leads to
     ScopedComPort com;
     explicit SimOnCom(const std::vector<std::string>& options, int portNumber = 1)
         : SimProcess(options), com(portNumber, ptyPath()) {}
 };
 
-// Points every COM1..COM10 at a path that does not exist, so that no test reaches the machine's
-// own serial ports; tests then map the ports they use.
+// Points COM1..COM10 at paths that do not exist: no test reaches the machine's own ports.
 void IsolateComPorts();
 
 struct CtlResult {
     int status = -1;  // the exit status; -1 when it did not exit normally
-    std::string out;
-    std::string err;
+    std::string out, err;
 };
 
-// Whom tessalyctl runs as. Nobody: as root, the user nobody, from a copy that user can reach
-// wherever the build folder is (a clone in /root is mode 0700). A type of its own, so that a number
-// given where the user belongs does not compile.
+// Whom tessalyctl runs as (Nobody: as root, the user nobody); a number there does not compile.
 enum class RunAs { Me, Nobody };
 
 // The real tessalyctl, inheriting the environment (TESSALY_COMn).
 class CtlProcess {
 public:
-    // `out`, `err`: descriptors to give it as stdout and stderr instead of pipes (a full disk, a
-    // terminal); what goes there is not read here.
+    // `out`, `err`: its stdout and stderr instead of pipes (a full disk, a terminal), not read.
     explicit CtlProcess(const std::vector<std::string>& args, RunAs who = RunAs::Me, int out = -1,
                         int err = -1);
     ~CtlProcess();
     CtlProcess(const CtlProcess&) = delete;
-
     void Signal(int signal);
     // Reads its output until it ends (killing it after `limitS` seconds).
     CtlResult Finish(int limitS = 30);
 
 private:
     pid_t pid_ = -1;
-    int out_ = -1;
-    int err_ = -1;
+    int out_ = -1, err_ = -1;
 };
 
 CtlResult RunCtl(const std::vector<std::string>& args, RunAs who = RunAs::Me, int limitS = 30);
 
-// Every JSON object the runs of this process printed, for the check against the schema: "RUN
-// STATUS OBJECT", RUN counting the runs.
+// Every JSON object the runs printed, for the schema check: "RUN STATUS OBJECT".
 std::vector<std::string>& PrintedJson();
 
 std::vector<std::string> Lines(const std::string& text);

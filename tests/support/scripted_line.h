@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// A line for ReceiveReply whose bytes are given beforehand, arriving in chunks: each wait lets
-// chunks arrive until it has the bytes it waits for, or none are left (its budget has then run
-// out). Lets the exchange's reception be tested and fuzzed for arrivals a simulator cannot make,
-// such as an echo cut short.
+// A line for ReceiveReply whose bytes arrive in given chunks: each wait lets chunks arrive until it
+// has what it waits for or none are left (its budget ran out). For arrivals no simulator makes.
 #pragma once
 
 #include <algorithm>

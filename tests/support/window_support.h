@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The window side of the harness: message boxes recorded and answered, controls by id, the
-// window on a simulated sensor, its context menu, and the tool windows' buttons and saving.
+// The window side of the harness: boxes answered, controls, acquisition, menus, saving.
 #pragma once
 
 #include <QAbstractButton>
@@ -23,29 +22,33 @@
 #include "sensor_dlg.h"
 #include "support/harness.h"
 
-// For the life of the object, every message box the program shows is recorded and answered with
-// OK as soon as it is up, as an operator would; `then`, if given, runs as each one shows.
-struct RecordedMessages : QObject {
-    QStringList texts;
-    std::function<void(const QString& text)> then;
-
-    explicit RecordedMessages(std::function<void(const QString&)> then = {})
-        : then(std::move(then)) {
+// While it lives, calls `shown` with each widget as it is shown.
+struct ShowWatch : QObject {
+    std::function<void(QObject*)> shown;
+    explicit ShowWatch(std::function<void(QObject*)> shown) : shown(std::move(shown)) {
         qApp->installEventFilter(this);
     }
-    ~RecordedMessages() override { qApp->removeEventFilter(this); }
-
+    ~ShowWatch() override { qApp->removeEventFilter(this); }
     bool eventFilter(QObject* watched, QEvent* event) override {
-        auto* box = qobject_cast<QMessageBox*>(watched);
-        if (box && event->type() == QEvent::Show) {
-            texts << box->text();
-            if (then)
-                then(box->text());
-            QMetaObject::invokeMethod(
-                box, [box] { box->done(QMessageBox::Ok); }, Qt::QueuedConnection);
-        }
+        if (event->type() == QEvent::Show)
+            shown(watched);
         return false;
     }
+};
+
+// While it lives, each message box is recorded, `then` run, and answered OK as soon as it is up.
+struct RecordedMessages : ShowWatch {
+    QStringList texts;
+    explicit RecordedMessages(std::function<void(const QString&)> then = {})
+        : ShowWatch([this, then = std::move(then)](QObject* shown) {
+              if (auto* box = qobject_cast<QMessageBox*>(shown)) {
+                  texts << box->text();
+                  if (then)
+                      then(box->text());
+                  QMetaObject::invokeMethod(
+                      box, [box] { box->done(QMessageBox::Ok); }, Qt::QueuedConnection);
+              }
+          }) {}
 };
 
 template <class T>
@@ -79,6 +82,13 @@ inline void Click(CSensorDlg& dialog, int id) {
     Item<QAbstractButton>(dialog, id)->click();
 }
 
+// Starts acquisition every `periodMs` and waits for `goodReadings` readings.
+inline void Acquire(CSensorDlg& dialog, int goodReadings, const char* periodMs = "20") {
+    SetText(dialog, IDC_PERIOD, periodMs);
+    Click(dialog, IDC_ACQUIRE);
+    QTRY_VERIFY(Count(dialog, IDC_OK_COUNT) >= goodReadings);
+}
+
 // The window on a simulated sensor at COM1; the address box names the sensor's address.
 struct WindowOnSim {
     std::optional<SimOnCom> sim;
@@ -107,8 +117,7 @@ inline QPushButton* Button(const QWidget& window, const char* caption) {
     return nullptr;
 }
 
-// Clicks the window's 保存... button, answers the file dialog with `path` and returns what was
-// written there ("" when nothing was).
+// Clicks its 保存..., answers the file dialog with `path`; returns what was written there, or "".
 inline QByteArray SaveThroughDialog(const QWidget& window, const QString& path) {
     QTimer answer;
     QObject::connect(&answer, &QTimer::timeout, [&] {

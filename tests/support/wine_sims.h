@@ -1,9 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The simulated sensors a Windows test run reaches. A Windows test cannot start tessaly-sim (a
-// Linux program on a pseudo-terminal) nor remap a COM port while Wine runs, so scripts/test-windows
-// starts one simulator per role, maps a COM port to each through Wine's registry and names them in
-// TESSALY_SIM_<ROLE>=<COM number>|<log file>. A simulator lives for the whole run, so its log is
-// read from where a test started.
+// The simulators a Windows test reaches: it can start none (a Linux program) nor remap a COM port
+// under Wine, so scripts/test-windows starts one per role, maps a COM port to each and names them
+// in TESSALY_SIM_<ROLE>=<COM number>|<log file>. They live for the whole run.
 #pragma once
 
 #include <cstdlib>
