@@ -13,12 +13,12 @@ namespace {
 constexpr int kTurnaroundMs = 1;
 
 // Runs acquisition for `seconds` and returns the successful readings and the CPU seconds used.
-std::pair<int, double> Acquire(CSensorDlg& dialog, const char* period, int seconds) {
-    Item<QLineEdit>(dialog, IDC_PERIOD)->setText(QString::fromUtf8(period));
+std::pair<int, double> AcquireFor(CSensorDlg& dialog, const char* period, int seconds) {
+    SetText(dialog, IDC_PERIOD, period);
     const double cpuBefore = CpuSeconds();
-    Item<QPushButton>(dialog, IDC_ACQUIRE)->click();
+    Click(dialog, IDC_ACQUIRE);
     RunFor(seconds * 1000);
-    Item<QPushButton>(dialog, IDC_ACQUIRE)->click();
+    Click(dialog, IDC_ACQUIRE);
     return {dialog.linkState().okCount, CpuSeconds() - cpuBefore};
 }
 
@@ -33,7 +33,7 @@ int Run() {
         Item<QLineEdit>(dialog, IDC_ADDRESS)->setText(QStringLiteral("1"));
         Item<QComboBox>(dialog, IDC_BAUD)->setCurrentIndex(4);
         const int seconds = 10;
-        const auto [ok, cpu] = Acquire(dialog, "0", seconds);
+        const auto [ok, cpu] = AcquireFor(dialog, "0", seconds);
         const double exchangeMs = 15 * 10 * 1000.0 / 19200 + kTurnaroundMs;
         const double lineLimit = 1000 / exchangeMs;
         const double rate = double(ok) / seconds;
@@ -51,7 +51,7 @@ int Run() {
         CSensorDlg dialog;
         Item<QLineEdit>(dialog, IDC_ADDRESS)->setText(QStringLiteral("1"));
         const int seconds = 30;
-        const auto [ok, cpu] = Acquire(dialog, "500", seconds);
+        const auto [ok, cpu] = AcquireFor(dialog, "500", seconds);
         std::printf("acquire: default period (500 ms), 9600 baud, %d s: %d readings\n", seconds,
                     ok);
         std::printf("  CPU %.3f s = %.3f %% of one core (goal <= 0.5 %%)\n", cpu,
