@@ -82,12 +82,8 @@ private Q_SLOTS:
         RecordedMessages messages;
         auto* log = OpenFromTheMenu<CTrafficLogDlg>(w.dialog, 0);  // 通讯记录(&T)...
         QVERIFY(log && log->isVisible());
-        for (int id : {IDC_SCAN_1200, IDC_SCAN_2400, IDC_SCAN_4800})
-            Item<QAbstractButton>(w.dialog, id)->setChecked(false);
-        SetText(w.dialog, IDC_SCAN_TO, "5");
-        Click(w.dialog, IDC_SEARCH);
-        QTRY_VERIFY_WITH_TIMEOUT(!messages.texts.isEmpty() && !w.dialog.SearchWorkerRunning(),
-                                 5000);
+        Search(w.dialog, "0", "5", {IDC_SCAN_9600});
+        QTRY_VERIFY(!messages.texts.isEmpty() && !w.dialog.SearchWorkerRunning());
         Click(w.dialog, IDC_READ_TURNS);
         QTRY_COMPARE(log->model().rowCount(), 5);
         QStringList heads;  // address, function, register; each column is the log test's

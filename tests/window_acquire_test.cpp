@@ -1,11 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Acquisition through the window against the simulated sensor: counters, texts, the address read
 // on each tick, the About box, closing; and typed numbers read as the original reads them.
-#include <QElapsedTimer>
+#include <unistd.h>
+#include <QSocketNotifier>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
-#include <thread>
+#include <future>
 
 #include "about_dlg.h"
 #include "link_state.h"
@@ -60,8 +61,8 @@ private Q_SLOTS:
         QVERIFY(w.dialog.GetDlgItem(IDC_SEARCH)->isEnabled());
     }
 
-    // Input during a tick is handled as the tick returns, and the menu or box it opens never holds
-    // the ticks back: a right-click during a tick shows the menu before the next tick, and About
+    // Real X input during a tick is handled as the tick returns, and what it opens never holds the
+    // ticks back: a right-click during a tick shows the menu before the next request, and About
     // chosen from it (key a) during another tick opens with acquisition going on.
     void menuAndAboutChosenDuringATick() {
         if (QGuiApplication::platformName() != U("xcb"))
@@ -70,52 +71,70 @@ private Q_SLOTS:
         w.dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w.dialog));
         Acquire(w.dialog, 1);
-        // Real X input (xdotool) comes while the window waits for the reply to the next request.
-        std::thread poster;
-        const auto duringTheNextTick = [&](std::string xdotool) {
-            if (poster.joinable())
-                poster.join();
-            poster = std::thread([&sim = *w.sim, seen = w.sim->LogLines().size(), xdotool] {
-                AwaitRequests(sim, seen + 1);
-                QVERIFY(std::system(("xdotool " + xdotool).c_str()) == 0);
+        // xdotool types while the window waits for the reply to the next request.
+        const auto duringTheNextTick = [&](const QString& xdotool) {
+            auto typed = std::async(std::launch::async, [&, next = w.sim->LogLines().size() + 1] {
+                return AwaitRequests(*w.sim, next) ? std::system(qPrintable(xdotool)) : 1;
             });
+            QTRY_VERIFY_WITH_TIMEOUT(
+                typed.wait_for(std::chrono::seconds(0)) == std::future_status::ready, 15000);
+            QCOMPARE(typed.get(), 0);
         };
-        const QPoint click = w.dialog.mapToGlobal(QPoint(570, 230));
-        // Each step once the last has shown, on a timer so that they go on in any modal loop.
-        int step = 0;
-        size_t atClick = 0, atMenu = 0, atAbout = 0, whileOpen = 0;
+        size_t atMenu = 0;
         const ShowWatch shows([&](QObject* shown) {
             if (qobject_cast<QMenu*>(shown))
                 atMenu = w.sim->LogLines().size();
         });
-        QElapsedTimer aboutOpen;
-        QTimer operatorSteps;
-        connect(&operatorSteps, &QTimer::timeout, [&] {
-            auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-            auto* about = qobject_cast<CAboutDlg*>(QApplication::activeModalWidget());
-            const size_t requests = w.sim->LogLines().size();
-            if (step == 0) {
-                atClick = requests + 1;
-                duringTheNextTick("mousemove " + std::to_string(click.x()) + " " +
-                                  std::to_string(click.y()) + " click 3");
-            } else if (step == 1 && menu) {
-                duringTheNextTick("key a");
-            } else if (step == 2 && about) {
-                atAbout = requests;
-                aboutOpen.start();
-            } else if (step == 3 && aboutOpen.elapsed() >= 1500) {
-                whileOpen = requests - atAbout;
-                about->close();
-            } else {
-                return;
-            }
-            ++step;
-        });
-        operatorSteps.start(10);
-        QTRY_COMPARE_WITH_TIMEOUT(step, 4, 15000);
-        poster.join();
-        QVERIFY2(whileOpen >= 3, "ticks stopped while About was open");
+        const QPoint click = w.dialog.mapToGlobal(QPoint(570, 230));
+        const size_t atClick = w.sim->LogLines().size() + 1;
+        duringTheNextTick(U("xdotool mousemove %1 %2 click 3").arg(click.x()).arg(click.y()));
+        QTRY_VERIFY(QApplication::activePopupWidget());
         QCOMPARE(atMenu, atClick);  // no request between the click and its menu
+        duringTheNextTick(U("xdotool key a"));
+        QTRY_VERIFY(qobject_cast<CAboutDlg*>(QApplication::activeModalWidget()));
+        const size_t atAbout = w.sim->LogLines().size();
+        QTRY_VERIFY2(w.sim->LogLines().size() >= atAbout + 3, "ticks stopped while About was open");
+        QApplication::activeModalWidget()->close();
+    }
+
+    // The tick's rules with Qt's order of events pinned: input that arrives (on a descriptor, as
+    // X's does) just after Qt took an overdue tick's timer event is handled before that tick, and
+    // the modal loop it opens (a menu, a box) does not hold the ticks back.
+    void inputThatCameWithATickGoesFirst() {
+        struct Window : QObject {
+            int line[2] = {-1, -1};             // the input's descriptor, and its sender's
+            qsizetype at = -1, openTicks = -1;  // openTicks: ticks in the input's loop, up to 3
+            QStringList seen;
+            QEventLoop box;
+            WindowTimers timers{this, [this](int) {
+                                    seen << U("tick");
+                                    if (box.isRunning() && ++openTicks == 3)
+                                        box.quit();
+                                }};
+            Window() {
+                QVERIFY(pipe(line) == 0);
+                auto* input = new QSocketNotifier(line[0], QSocketNotifier::Read, this);
+                connect(input, &QSocketNotifier::activated, [this, input] {
+                    input->setEnabled(false);
+                    seen << U("input");
+                    QTimer::singleShot(2000, &box, &QEventLoop::quit);
+                    openTicks = 0;
+                    box.exec();
+                });
+            }
+            ~Window() { close(line[0]), close(line[1]); }
+            void timerEvent(QTimerEvent* event) override {
+                const bool first = at < 0 && !seen.isEmpty();  // the first after a tick
+                at = first ? seen.size() : at;
+                timers.Dispatch(event);
+                if (first)
+                    QVERIFY(write(line[1], "x", 1) == 1);
+            }
+        } w;
+        w.timers.Set(1, 20);
+        QTRY_VERIFY(w.openTicks >= 0 && !w.box.isRunning());
+        QCOMPARE(w.seen.value(w.at), U("input"));
+        QCOMPARE(w.openTicks, qsizetype(3));
     }
 
     // Asked to end by a signal, it closes as the operator would: the port let go, no tick after.

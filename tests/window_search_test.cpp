@@ -1,23 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Device search through the window: the worker thread, notifications, stopping (also under TSan).
-#include <QCheckBox>
-#include <QElapsedTimer>
-
 #include "link_state.h"
 #include "support/window_support.h"
 
 namespace {
 
-// A search over `from`..`to` at the checked rates; `click` false only sets it up.
-void Search(CSensorDlg& d, const char* from, const char* to, std::initializer_list<int> rates,
-            bool click = true) {
-    SetText(d, IDC_SCAN_FROM, from);
-    SetText(d, IDC_SCAN_TO, to);
-    for (int id : {IDC_SCAN_1200, IDC_SCAN_2400, IDC_SCAN_4800, IDC_SCAN_9600})
-        Item<QCheckBox>(d, id)->setChecked(std::ranges::find(rates, id) != rates.end());
-    if (click)
-        Click(d, IDC_SEARCH);
-}
+const QString kNotFound = U("搜索通讯参数失败,请检查接线和串口是否正确!!!");
 
 // Which port controls are enabled, 1 or 0 each: acquire, the four settings, zero, search.
 QString PortControls(const CSensorDlg& d) {
@@ -44,9 +32,8 @@ private Q_SLOTS:
         RecordedMessages messages([&](const QString&) { atTheBox = PortControls(w.dialog); });
         Search(w.dialog, "255", "255", {IDC_SCAN_1200});
         QCOMPARE(TextOf(w.dialog, IDC_SEARCH), U("停止"));
-        QTRY_VERIFY(!messages.texts.isEmpty());
+        QTRY_COMPARE(messages.texts, QStringList{kNotFound});
         QCOMPARE(atTheBox, U("0000001"));
-        QCOMPARE(messages.texts, QStringList{U("搜索通讯参数失败,请检查接线和串口是否正确!!!")});
         QCOMPARE(TextOf(w.dialog, IDC_SEARCH_RESULT), U("未搜索到通讯参数"));
         QVERIFY(Probes(*w.sim) == std::vector<std::string>{"255@1200"});
         QTRY_VERIFY(!w.dialog.SearchWorkerRunning());
@@ -66,9 +53,8 @@ private Q_SLOTS:
         RecordedMessages messages([&](const QString&) { atTheFind = PortControls(w.dialog); });
         Search(w.dialog, "2", "3", {IDC_SCAN_1200, IDC_SCAN_4800, IDC_SCAN_9600});
         QCOMPARE(PortControls(w.dialog), U("0000001"));
-        QTRY_VERIFY(!messages.texts.isEmpty());
+        QTRY_COMPARE(messages.texts, QStringList{U("通讯参数为 波特率：4800 地址：3")});
         QCOMPARE(atTheFind, U("0000001"));
-        QCOMPARE(messages.texts, QStringList{U("通讯参数为 波特率：4800 地址：3")});
         QCOMPARE(TextOf(w.dialog, IDC_SEARCH_RESULT), U("波特率：4800 地址：3"));
         QCOMPARE(TextOf(w.dialog, IDC_BAUD), U("4800"));
         QCOMPARE(TextOf(w.dialog, IDC_ADDRESS), U("3"));
@@ -99,14 +85,11 @@ private Q_SLOTS:
         QCOMPARE(w.sim->LogLines().size(), size_t(1));
         Click(w.dialog, IDC_SEARCH);
         QTRY_VERIFY(w.sim->LogLines().size() == 2);
-        QElapsedTimer clock;
-        clock.start();
+        const auto closing = Clock::now();
         w.dialog.reject();
-        QVERIFY(clock.elapsed() < 1000);
+        QVERIFY(MsSince(closing) < 1000);
         QVERIFY(!w.dialog.SearchWorkerRunning());
-        PortHandle again = OpenComPort(1, 9600);
-        QVERIFY2(again, "the worker let go of the port");
-        ClosePort(again);
+        QCOMPARE(ProbePortPath(w.sim->ptyPath()).error, OpenError::None);  // the port let go
         QTest::qWait(100);
         QCOMPARE(w.sim->LogLines().size(), size_t(2));
         QVERIFY(messages.texts.isEmpty());
@@ -152,8 +135,7 @@ private Q_SLOTS:
         WindowOnSim w({"--baud", "2400", "--turnaround-ms", "600"}, "7");
         RecordedMessages messages;
         Search(w.dialog, "7", "7", {IDC_SCAN_2400, IDC_SCAN_4800});
-        QTRY_VERIFY_WITH_TIMEOUT(!messages.texts.isEmpty(), 10000);
-        QCOMPARE(messages.texts, QStringList{U("搜索通讯参数失败,请检查接线和串口是否正确!!!")});
+        QTRY_COMPARE_WITH_TIMEOUT(messages.texts, QStringList{kNotFound}, 10000);
         QVERIFY(Probes(*w.sim) == std::vector<std::string>({"7@2400", "7@4800", "7@4800"}));
     }
 
@@ -181,8 +163,7 @@ private Q_SLOTS:
         CSensorDlg dialog;
         RecordedMessages messages;
         Search(dialog, "2", "3", {IDC_SCAN_2400, IDC_SCAN_4800});
-        QTRY_VERIFY(!messages.texts.isEmpty());
-        QCOMPARE(messages.texts, QStringList{U("通讯参数为 波特率：4800 地址：3")});
+        QTRY_COMPARE(messages.texts, QStringList{U("通讯参数为 波特率：4800 地址：3")});
         QVERIFY(Probes(sim) ==
                 std::vector<std::string>({"2@2400", "2@4800", "3@2400", "3@4800", "3@4800"}));
         QTRY_VERIFY(!dialog.SearchWorkerRunning());

@@ -15,6 +15,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <algorithm>
 #include <functional>
 #include <optional>
 
@@ -87,6 +88,17 @@ inline void Acquire(CSensorDlg& dialog, int goodReadings, const char* periodMs =
     SetText(dialog, IDC_PERIOD, periodMs);
     Click(dialog, IDC_ACQUIRE);
     QTRY_VERIFY(Count(dialog, IDC_OK_COUNT) >= goodReadings);
+}
+
+// A search over `from`..`to` at the checked rates; `click` false only sets it up.
+inline void Search(CSensorDlg& d, const char* from, const char* to,
+                   std::initializer_list<int> rates, bool click = true) {
+    SetText(d, IDC_SCAN_FROM, from);
+    SetText(d, IDC_SCAN_TO, to);
+    for (int id : {IDC_SCAN_1200, IDC_SCAN_2400, IDC_SCAN_4800, IDC_SCAN_9600})
+        Item<QAbstractButton>(d, id)->setChecked(std::ranges::find(rates, id) != rates.end());
+    if (click)
+        Click(d, IDC_SEARCH);
 }
 
 // The window on a simulated sensor at COM1; the address box names the sensor's address.
