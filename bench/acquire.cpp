@@ -30,7 +30,7 @@ int Run() {
                         "--turnaround-ms", std::to_string(kTurnaroundMs)});
         ScopedComPort com(1, sim.ptyPath());
         CSensorDlg dialog;
-        Item<QLineEdit>(dialog, IDC_ADDRESS)->setText(QStringLiteral("1"));
+        SetText(dialog, IDC_ADDRESS, "1");
         Item<QComboBox>(dialog, IDC_BAUD)->setCurrentIndex(4);
         const int seconds = 10;
         const auto [ok, cpu] = AcquireFor(dialog, "0", seconds);
@@ -49,7 +49,7 @@ int Run() {
         SimProcess sim({"--address", "1", "--current", "5"});
         ScopedComPort com(1, sim.ptyPath());
         CSensorDlg dialog;
-        Item<QLineEdit>(dialog, IDC_ADDRESS)->setText(QStringLiteral("1"));
+        SetText(dialog, IDC_ADDRESS, "1");
         const int seconds = 30;
         const auto [ok, cpu] = AcquireFor(dialog, "500", seconds);
         std::printf("acquire: default period (500 ms), 9600 baud, %d s: %d readings\n", seconds,
