@@ -61,8 +61,8 @@ TEST(Cli, CommandLines) {
          failed("COM2 (" + late.ptyPath() + ")", "address 0 at 9600 baud: no reply", "no_reply")},
         // The late sensor answers during the next probe, from its own address: no sensor there.
         {{"-p", "2", "search", "--fast", "--rates", "4800", "--to", "5"}, 1, "", "answered late"},
-        // ... and a probe's 500 ms, but not the 100 ms asked for.
-        {{"-p", "2", "--timeout-ms", "100", "search", "--rates", "4800", "--from", "3", "--to",
+        // ... and within a probe's 500 ms, but not the 20 ms asked for: the port is shut by then.
+        {{"-p", "2", "--timeout-ms", "20", "search", "--rates", "4800", "--from", "3", "--to",
           "3"}, 1, "", "no sensor answered at addresses 3-3"},
         // A Modbus exception is named by its code and the protocol's name for it.
         {{"-p", "3", "-a", "1", "--timeout-ms", "100", "zero"}, 1, "",
@@ -101,6 +101,7 @@ TEST(Cli, CommandLines) {
         EXPECT_EQ(r.status, status) << r.err;
         EXPECT_EQ(r.out, out);
         EXPECT_NE(r.err.find(err), std::string::npos) << r.err;
+        EXPECT_EQ(r.err.find("answered late") != std::string::npos, err == "answered late");
         EXPECT_LT(MsSince(start), 3000) << "waited the whole 4 s for a reply";
         EXPECT_TRUE(status != 2 || sensor.LogLines().size() == seen) << "a refused value was sent";
     }
